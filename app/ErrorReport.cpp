@@ -1,0 +1,53 @@
+#include "app/ErrorReport.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "platform/Errors.h"
+#include "platform/Types.h"
+
+namespace tarnavel {
+
+std::string errorMessage(std::string_view description, std::string_view location, int label) {
+  std::string text(description);
+  text += "\r\nin ";
+  text += kErrorLocationPrefix;
+  text += location;
+  text += " at line ";
+  text += std::to_string(label);
+  text += "\r\rPlease email screenshot of this message to ";
+  text += kSupportAddress;
+  return text;
+}
+
+std::string describeFailure(std::exception_ptr failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const AppError& e) {
+    return e.description();
+  } catch (const std::bad_alloc&) {
+    return AppError::outOfMemory().description();
+  } catch (const std::out_of_range&) {
+    return AppError::subscript().description();
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unexpected failure";
+  }
+}
+
+void ErrorReport::show(std::string_view description, std::string_view location, int label) {
+  dialogs_.messageBox(errorMessage(description, location, label), kMbOk | kMbIconExclamation,
+                      kErrorBoxTitle);
+}
+
+void Guard::fail(int label, std::exception_ptr failure) {
+  // Showing the box can itself fail (out of memory); nothing more can be done
+  // then, and the procedure still goes on.
+  try {
+    report_.show(describeFailure(failure), location_, label);
+  } catch (...) {
+  }
+}
+
+}  // namespace tarnavel

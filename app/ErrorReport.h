@@ -1,0 +1,86 @@
+// The one way the program deals with an unexpected failure inside a guarded
+// procedure: a warning box naming the failure, the procedure and the line,
+// then the procedure carries on with its next labelled step.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/System.h"
+
+namespace tarnavel {
+
+// Every error location starts with this text, then the module and procedure.
+inline constexpr std::string_view kErrorLocationPrefix = "Orvendel2021/08/31.";
+inline constexpr std::string_view kSupportAddress = "support@kestrine.example";
+inline constexpr std::string_view kErrorBoxTitle = "Application Error";
+
+// The box's text, built exactly as the user reads it.
+std::string errorMessage(std::string_view description, std::string_view location, int label);
+
+// The description text of whatever a step threw.
+std::string describeFailure(std::exception_ptr failure);
+
+class ErrorReport {
+ public:
+  explicit ErrorReport(platform::IDialogs& dialogs) : dialogs_(dialogs) {}
+  // location is "Module.Procedure", e.g. "Form1.Form_Load".
+  void show(std::string_view description, std::string_view location, int label);
+
+ private:
+  platform::IDialogs& dialogs_;
+};
+
+// The guard of one guarded procedure. Each labelled statement runs through
+// step(); a failure is reported with that label and the next statement runs.
+//
+//   Guard g(report, "Form1.loadWindows");
+//   g.step(100, [&] { ... });
+//   if (g.test(104, [&] { return cond(); })) { ... }   // a failed test runs the branch
+//   for (...) { g.step(108, ...); }                    // a loop goes on
+class Guard {
+ public:
+  Guard(ErrorReport& report, std::string_view location) : report_(report), location_(location) {}
+
+  template <class F>
+  void step(int label, F&& statement) {
+    try {
+      std::forward<F>(statement)();
+    } catch (...) {
+      fail(label, std::current_exception());
+    }
+  }
+
+  // The test of a multi-line If. When evaluating it fails, execution goes on
+  // with the first statement of its first branch, so the result is true.
+  template <class F>
+  bool test(int label, F&& condition) {
+    try {
+      return static_cast<bool>(std::forward<F>(condition)());
+    } catch (...) {
+      fail(label, std::current_exception());
+      return true;
+    }
+  }
+
+  // A statement that yields a value; the fallback stands when it fails.
+  template <class T, class F>
+  T value(int label, T fallback, F&& expression) {
+    try {
+      return std::forward<F>(expression)();
+    } catch (...) {
+      fail(label, std::current_exception());
+      return fallback;
+    }
+  }
+
+ private:
+  void fail(int label, std::exception_ptr failure);
+
+  ErrorReport& report_;
+  std::string location_;
+};
+
+}  // namespace tarnavel

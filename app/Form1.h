@@ -1,0 +1,75 @@
+// The main window's handlers. The platform layer decodes window messages into
+// the typed calls below; each one routes to the subsystem that owns the work.
+#pragma once
+
+#include <string>
+
+#include "app/ErrorReport.h"
+#include "app/Form1Controls.h"
+#include "app/Form1Layout.h"
+#include "app/Settings.h"
+#include "windows/SwitchQueue.h"
+#include "windows/WindowList.h"
+
+namespace tarnavel {
+
+class Form1 {
+ public:
+  Form1(Form1Controls& ui, Services& sys);
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  // --- events, as the platform layer delivers them -------------------------
+  void Form_Load();
+  // Any request to close the window; never refused. Ends the program.
+  void Form_QueryUnload();
+  void onClick(Ctl control);
+  void onDoubleClick(Ctl control);
+  void onChange(Ctl control);
+  void onFocus(Ctl control, bool gained);
+  void onMouseMove(Ctl control);
+  void onTimer();
+
+  // --- the handlers, by their names ----------------------------------------
+  void PushButton1_Click();   // Refresh List
+  void PushButton3_Click();   // Add Selected To Queue
+  void PushButton4_Click();   // Delete Selected Item From Queue
+  void PushButton5_Click();   // Clear All
+  void PushButton6_Click();   // help of the switch queue
+  void PushButton7_Click();   // help of the available applications list
+  void PushButton8_Click();   // Clear Invalid
+  void PushButton10_Click();  // Help
+  void ListView1_DblClick();
+  void ListView2_DblClick();
+
+  void loadWindows();
+  void LoadQueuedWindows();
+  void CheckHandle();
+
+  // --- state that other parts and the tests read ---------------------------
+  bool loading() const { return loading_; }
+  Hwnd32 mainWindowHandle() const { return mainWindow_; }
+  const std::string& appTitle() const { return appTitle_; }
+  const std::vector<Hwnd32>& availableHandles() const { return windowList_.handles(); }
+  const WindowTable& windowTable() const { return windowList_.table(); }
+
+ private:
+  void ApplySkin();
+  void SetAppTitle();
+  // Runs a handler that has no error guard of its own: a failure is still
+  // shown, under the handler's name, and never escapes into the window system.
+  template <class F>
+  void unguarded(std::string_view procedure, F&& handler);
+
+  Form1Controls& ui_;
+  Services& sys_;
+  ErrorReport report_;
+  Settings settings_;
+  std::string appTitle_;
+  bool loading_ = false;
+  Hwnd32 mainWindow_ = 0;
+  WindowList windowList_;
+  SwitchQueue queue_;
+};
+
+}  // namespace tarnavel

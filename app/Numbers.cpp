@@ -1,0 +1,137 @@
+#include "app/Numbers.h"
+
+#include <cfenv>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "platform/Errors.h"
+
+namespace tarnavel {
+namespace {
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// A narrow or ordinary no-break space as the group separator also accepts
+// the plain blank that people type in its place.
+bool isSpaceLike(std::string_view sep) {
+  return sep == "\xC2\xA0" || sep == "\xE2\x80\xAF" || sep == " ";
+}
+
+class Cursor {
+ public:
+  explicit Cursor(std::string_view text) : rest_(text) {}
+  bool done() const { return rest_.empty(); }
+  char peek() const { return rest_.empty() ? '\0' : rest_.front(); }
+  void advance(std::size_t n = 1) { rest_.remove_prefix(n); }
+  bool take(std::string_view token) {
+    if (token.empty() || !rest_.starts_with(token)) return false;
+    rest_.remove_prefix(token.size());
+    return true;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+}  // namespace
+
+std::optional<double> readNumber(std::string_view text, const NumberFormat& format) {
+  while (!text.empty() && isBlank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back()))
+    text.remove_suffix(1);
+  if (text.empty()) return std::nullopt;
+
+  std::string ascii;  // the number rewritten for from_chars
+  Cursor in(text);
+  if (in.take(format.minus) || in.take("-")) {
+    ascii += '-';
+  } else if (!in.take(format.plus)) {
+    in.take("+");
+  }
+
+  const bool groupUsable = !format.group.empty() && format.group != format.decimal;
+  const bool blankGroup = groupUsable && isSpaceLike(format.group);
+  int digits = 0;
+  // Integer part: digits, with group separators only between digits.
+  while (!in.done()) {
+    if (isDigit(in.peek())) {
+      ascii += in.peek();
+      in.advance();
+      ++digits;
+      continue;
+    }
+    if (digits > 0 && groupUsable) {
+      Cursor probe = in;
+      if ((probe.take(format.group) || (blankGroup && probe.take(" "))) && isDigit(probe.peek())) {
+        in = probe;
+        continue;
+      }
+    }
+    break;
+  }
+  if (in.take(format.decimal)) {
+    ascii += '.';
+    while (isDigit(in.peek())) {
+      ascii += in.peek();
+      in.advance();
+      ++digits;
+    }
+  }
+  if (digits == 0) return std::nullopt;
+
+  const char e = in.peek();
+  if (e == 'e' || e == 'E' || e == 'd' || e == 'D') {
+    in.advance();
+    std::string exponent = "e";
+    if (in.take("-") || in.take(format.minus)) {
+      exponent += '-';
+    } else if (!in.take("+")) {
+      in.take(format.plus);
+    }
+    int expDigits = 0;
+    while (isDigit(in.peek())) {
+      exponent += in.peek();
+      in.advance();
+      ++expDigits;
+    }
+    if (expDigits == 0) return std::nullopt;
+    ascii += exponent;
+  }
+  if (!in.done()) return std::nullopt;
+
+  double value = 0;
+  const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (ec != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::int32_t roundToLong(double value) {
+  // nearbyint rounds halves to even in the default rounding mode.
+  const int saved = std::fegetround();
+  std::fesetround(FE_TONEAREST);
+  const double rounded = std::nearbyint(value);
+  std::fesetround(saved);
+  if (!(rounded >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
+        rounded <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))) {
+    throw AppError::overflow();
+  }
+  return static_cast<std::int32_t>(rounded);
+}
+
+std::int32_t textToLong(std::string_view text, const NumberFormat& format) {
+  const auto value = readNumber(text, format);
+  if (!value) throw AppError::typeMismatch();
+  return roundToLong(*value);
+}
+
+}  // namespace tarnavel

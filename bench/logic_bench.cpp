@@ -1,0 +1,58 @@
+// Figures for docs/PERFORMANCE.md: the work behind "Refresh List" and the
+// queue's stored form, at sizes well beyond what a wall display uses.
+#include <benchmark/benchmark.h>
+
+#include "app/Form1.h"
+#include "platform/fake/FakeForm.h"
+#include "windows/SwitchQueue.h"
+
+namespace tarnavel {
+namespace {
+
+// A full refresh: walking the windows into the table and rebuilding the
+// available list, then re-marking the queue.
+void BM_RefreshList(benchmark::State& state) {
+  fake::FakeForm f;
+  const int windows = static_cast<int>(state.range(0));
+  const int queued = static_cast<int>(state.range(1));
+  for (int i = 0; i < windows; ++i)
+    f.windows.openBelow("Window number " + std::to_string(i));
+  std::string stored;
+  for (int i = 0; i < queued; ++i) {
+    // Stale handles: every row goes through the title test.
+    stored += std::to_string(900000 + i) + std::string(kFieldSeparator) + "Window number " +
+              std::to_string(windows - 1 - i) + std::string(kFieldSeparator) +
+              std::string(kRowTerminator);
+  }
+  f.settings.values["Queued Windows"] = stored;
+  Form1 form(f.controls, f.services);
+  form.Form_Load();
+  for (auto _ : state) {
+    form.PushButton1_Click();
+    benchmark::DoNotOptimize(f.ListView2.rows.data());
+  }
+  state.counters["windows"] = windows;
+  state.counters["queued"] = queued;
+}
+BENCHMARK(BM_RefreshList)
+    ->Args({20, 5})
+    ->Args({200, 50})
+    ->Args({1001, 100})
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_StoredFormRoundTrip(benchmark::State& state) {
+  std::vector<StoredRow> rows;
+  for (int i = 0; i < state.range(0); ++i) {
+    rows.push_back({std::to_string(65536 + i), "Dashboard " + std::to_string(i), "60"});
+  }
+  for (auto _ : state) {
+    auto parsed = parseStoredForm(storedForm(rows));
+    benchmark::DoNotOptimize(parsed.data());
+  }
+}
+BENCHMARK(BM_StoredFormRoundTrip)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tarnavel
+
+BENCHMARK_MAIN();

@@ -1,0 +1,92 @@
+// What the program needs from the system beyond its own window: one small
+// interface per concern, with only the members the program uses.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Types.h"
+
+namespace tarnavel::platform {
+
+// Modal boxes. Both keep dispatching the thread's messages while they wait,
+// so timer ticks and other events can run under them.
+class IDialogs {
+ public:
+  virtual ~IDialogs() = default;
+  virtual int messageBox(std::string_view text, int style, std::string_view title) = 0;
+  // The typed answer, or nothing when the user cancelled.
+  virtual std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
+                                              std::string_view preset) = 0;
+};
+
+// Other applications' top-level windows.
+class IWindowSystem {
+ public:
+  virtual ~IWindowSystem() = default;
+  // GetWindow with GW_HWNDFIRST / GW_HWNDNEXT; 0 when there is none.
+  virtual Hwnd32 firstSibling(Hwnd32 window) = 0;
+  virtual Hwnd32 nextSibling(Hwnd32 window) = 0;
+  virtual std::uint32_t style(Hwnd32 window) = 0;
+  // Length of the window text in UTF-16 units, and the text itself as read
+  // into a buffer of bufferUnits units (terminator included); empty when the
+  // window has no text or is gone.
+  virtual int textLength(Hwnd32 window) = 0;
+  virtual std::string text(Hwnd32 window, int bufferUnits) = 0;
+
+  virtual void allowAnyForeground() = 0;
+  virtual void setForeground(Hwnd32 window) = 0;
+  // SetWindowPos with SWP_NOMOVE | SWP_NOSIZE: joins or leaves the topmost band.
+  virtual void setBand(Hwnd32 window, ZBand band) = 0;
+  virtual void show(Hwnd32 window, ShowCommand command) = 0;
+};
+
+// The settings store's backend: one text value per key, under the program's
+// fixed application name and section. Refusals throw AppError.
+class ISettingsBackend {
+ public:
+  virtual ~ISettingsBackend() = default;
+  virtual std::optional<std::string> read(std::string_view key) = 0;
+  virtual void write(std::string_view key, std::string_view value) = 0;
+};
+
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+  // The folder of the running executable, without a closing backslash unless
+  // it is a drive root.
+  virtual std::string programFolder() = 0;
+  // True when the file's modification time can be read.
+  virtual bool hasModificationTime(std::string_view path) = 0;
+  // True when a directory listing of exactly this path finds a normal file.
+  virtual bool isListedFile(std::string_view path) = 0;
+};
+
+class IClock {
+ public:
+  virtual ~IClock() = default;
+  virtual LocalDateTime now() = 0;
+  // A clock that only goes forward, in milliseconds.
+  virtual std::int64_t monotonicMs() = 0;
+};
+
+// The user's locale rules for numbers and times of day.
+class ILocale {
+ public:
+  virtual ~ILocale() = default;
+  virtual NumberFormat numberFormat() = 0;
+  virtual TimeFormat timeFormat() = 0;
+};
+
+// Running the thread's pending window messages, and ending the program.
+class IMessageLoop {
+ public:
+  virtual ~IMessageLoop() = default;
+  virtual void doEvents() = 0;
+  // Ends the program at once: no further event reaches the logic.
+  virtual void endProgram() = 0;
+};
+
+}  // namespace tarnavel::platform

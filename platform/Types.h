@@ -1,0 +1,77 @@
+// Plain value types shared by the logic and both platform layers. Nothing here
+// knows about Windows; the win32 layer converts at its edge.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tarnavel {
+
+// A window handle as the program keeps it: 32 significant bits, signed. The
+// queue stores it as decimal text; the win32 layer sign-extends it back to a
+// pointer-sized handle.
+using Hwnd32 = std::int32_t;
+
+// Window style bits the discovery test looks at.
+inline constexpr std::uint32_t kStyleVisible = 0x10000000;      // WS_VISIBLE
+inline constexpr std::uint32_t kStyleMaximizeBox = 0x00010000;  // WS_MAXIMIZEBOX
+
+// ShowWindow commands that reach the activation code.
+enum class ShowCommand : int {
+  Normal = 1,     // SW_SHOWNORMAL
+  Maximized = 3,  // SW_SHOWMAXIMIZED
+  Show = 5,       // SW_SHOW, also "do nothing more"
+  Minimize = 6,   // SW_MINIMIZE
+  Restore = 9,    // SW_RESTORE
+};
+
+// Insert-after values of SetWindowPos used for the topmost band.
+enum class ZBand : int { Topmost = -1, NotTopmost = -2 };
+
+enum class WindowState { Normal, Minimized, Maximized };
+
+// The main window's pointer setting: one value for the whole window.
+enum class MousePointer : int { Default = 0, Hourglass = 11, Custom = 99 };
+
+// Message box styles and results (the subset the program uses).
+inline constexpr int kMbOk = 0;
+inline constexpr int kMbIconExclamation = 48;
+inline constexpr int kIdOk = 1;
+
+struct TimeOfDay {
+  int hour = 0;    // 0..23
+  int minute = 0;  // 0..59
+  int second = 0;  // 0..59
+  int seconds() const { return hour * 3600 + minute * 60 + second; }
+  friend bool operator==(const TimeOfDay&, const TimeOfDay&) = default;
+};
+
+// The local clock's reading, as a calendar date and a time of day.
+struct LocalDateTime {
+  int year = 2000;
+  int month = 1;    // 1..12
+  int day = 1;      // 1..31
+  int weekday = 6;  // 0 = Sunday .. 6 = Saturday
+  TimeOfDay time;
+  friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
+};
+
+// The user's rules for numeric text. Separators are UTF-8 and may be longer
+// than one byte (a French group separator is a narrow no-break space).
+struct NumberFormat {
+  std::string decimal = ".";
+  std::string group = ",";
+  std::string minus = "-";
+  std::string plus = "+";
+};
+
+// The user's rules for writing a time of day. The pattern uses the letters of
+// the Windows time-format pictures: h/hh (12-hour), H/HH (24-hour), m/mm,
+// s/ss, t/tt (day-half marker), text in single quotes taken literally.
+struct TimeFormat {
+  std::string pattern = "HH:mm:ss";
+  std::string am = "AM";
+  std::string pm = "PM";
+};
+
+}  // namespace tarnavel

@@ -1,0 +1,155 @@
+#include "platform/fake/FakeSystem.h"
+
+#include <algorithm>
+
+namespace tarnavel::fake {
+namespace {
+
+// Length in bytes of the UTF-8 sequence that starts with this byte.
+std::size_t sequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead >> 5) == 0x6) return 2;
+  if ((lead >> 4) == 0xE) return 3;
+  return 4;
+}
+
+}  // namespace
+
+int utf16Length(std::string_view utf8) {
+  int units = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t n = sequenceLength(static_cast<unsigned char>(utf8[i]));
+    units += n == 4 ? 2 : 1;
+    i += n;
+  }
+  return units;
+}
+
+std::string utf16Prefix(std::string_view utf8, int bufferUnits) {
+  int room = bufferUnits - 1;
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const std::size_t n = sequenceLength(static_cast<unsigned char>(utf8[i]));
+    const int units = n == 4 ? 2 : 1;
+    if (units > room) break;
+    room -= units;
+    i += n;
+  }
+  return std::string(utf8.substr(0, i));
+}
+
+int FakeDialogs::messageBox(std::string_view text, int style, std::string_view title) {
+  boxes.push_back({std::string(text), style, std::string(title)});
+  if (whileShown) whileShown();
+  return kIdOk;
+}
+
+std::optional<std::string> FakeDialogs::inputBox(std::string_view prompt, std::string_view title,
+                                                 std::string_view preset) {
+  prompts.push_back({std::string(prompt), std::string(title), std::string(preset)});
+  if (whileShown) whileShown();
+  if (answers.empty()) return std::nullopt;
+  auto answer = std::move(answers.front());
+  answers.pop_front();
+  return answer;
+}
+
+Hwnd32 FakeWindowSystem::open(std::string title, std::uint32_t style) {
+  const Hwnd32 h = next_ += 0x10;
+  windows.insert(windows.begin(), Window{h, std::move(title), style});
+  return h;
+}
+
+Hwnd32 FakeWindowSystem::openBelow(std::string title, std::uint32_t style) {
+  const Hwnd32 h = next_ += 0x10;
+  windows.push_back(Window{h, std::move(title), style});
+  return h;
+}
+
+void FakeWindowSystem::close(Hwnd32 window) {
+  std::erase_if(windows, [&](const Window& w) { return w.handle == window; });
+}
+
+FakeWindowSystem::Window* FakeWindowSystem::find(Hwnd32 window) {
+  const auto it = std::find_if(windows.begin(), windows.end(),
+                               [&](const Window& w) { return w.handle == window; });
+  return it == windows.end() ? nullptr : &*it;
+}
+
+const FakeWindowSystem::Window* FakeWindowSystem::find(Hwnd32 window) const {
+  return const_cast<FakeWindowSystem*>(this)->find(window);
+}
+
+Hwnd32 FakeWindowSystem::firstSibling(Hwnd32) {
+  return windows.empty() ? 0 : windows.front().handle;
+}
+
+Hwnd32 FakeWindowSystem::nextSibling(Hwnd32 window) {
+  for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
+    if (windows[i].handle == window) return windows[i + 1].handle;
+  }
+  return 0;
+}
+
+std::uint32_t FakeWindowSystem::style(Hwnd32 window) {
+  const Window* w = find(window);
+  return w ? w->style : 0;
+}
+
+int FakeWindowSystem::textLength(Hwnd32 window) {
+  const Window* w = find(window);
+  const int length = w ? utf16Length(w->title) : 0;
+  if (afterLengthQuery) afterLengthQuery(window);
+  return length;
+}
+
+std::string FakeWindowSystem::text(Hwnd32 window, int bufferUnits) {
+  const Window* w = find(window);
+  return w ? utf16Prefix(w->title, bufferUnits) : std::string();
+}
+
+void FakeWindowSystem::allowAnyForeground() {
+  calls.emplace_back("allow");
+}
+
+void FakeWindowSystem::setForeground(Hwnd32 window) {
+  calls.push_back("foreground " + std::to_string(window));
+  if (find(window)) foreground = window;
+}
+
+void FakeWindowSystem::setBand(Hwnd32 window, ZBand band) {
+  calls.push_back("band " + std::to_string(window) + " " + std::to_string(static_cast<int>(band)));
+  if (Window* w = find(window)) w->topmost = band == ZBand::Topmost;
+}
+
+void FakeWindowSystem::show(Hwnd32 window, ShowCommand command) {
+  calls.push_back("show " + std::to_string(window) + " " +
+                  std::to_string(static_cast<int>(command)));
+  if (Window* w = find(window)) w->lastShow = command;
+}
+
+std::optional<std::string> FakeSettings::read(std::string_view key) {
+  if (refuseReads) throw AppError::system("Access is denied.");
+  const auto it = values.find(key);
+  if (it == values.end()) return std::nullopt;
+  return it->second;
+}
+
+void FakeSettings::write(std::string_view key, std::string_view value) {
+  if (refuseWrites) throw AppError::system("Access is denied.");
+  values.insert_or_assign(std::string(key), std::string(value));
+  writes.emplace_back(key);
+}
+
+void FakeClock::advance(int seconds) {
+  monotonic += static_cast<std::int64_t>(seconds) * 1000;
+  int total = current.time.seconds() + seconds;
+  while (total >= 86400) {
+    total -= 86400;
+    current.weekday = (current.weekday + 1) % 7;
+    ++current.day;  // calendar months do not matter to the program
+  }
+  current.time = {total / 3600, total / 60 % 60, total % 60};
+}
+
+}  // namespace tarnavel::fake

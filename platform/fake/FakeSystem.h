@@ -1,0 +1,147 @@
+// In-memory system services for the tests: a window system whose windows a
+// test creates and closes, dialogs that answer from a script and record what
+// they showed, a settings map, a clock the test advances.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Errors.h"
+#include "platform/System.h"
+
+namespace tarnavel::fake {
+
+// UTF-16 units of a UTF-8 text, as the window system counts title lengths.
+int utf16Length(std::string_view utf8);
+// The first units-1 UTF-16 units of a UTF-8 text, as a buffer of that size
+// would hold them.
+std::string utf16Prefix(std::string_view utf8, int bufferUnits);
+
+class FakeDialogs : public platform::IDialogs {
+ public:
+  struct Shown {
+    std::string text;
+    int style;
+    std::string title;
+  };
+  struct Asked {
+    std::string prompt;
+    std::string title;
+    std::string preset;
+  };
+
+  int messageBox(std::string_view text, int style, std::string_view title) override;
+  std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
+                                      std::string_view preset) override;
+
+  std::vector<Shown> boxes;
+  std::vector<Asked> prompts;
+  // Answers for the input boxes, in order; nothing left means Cancel.
+  std::deque<std::optional<std::string>> answers;
+  // Runs while a box is up, as the messages dispatched under it would.
+  std::function<void()> whileShown;
+};
+
+class FakeWindowSystem : public platform::IWindowSystem {
+ public:
+  struct Window {
+    Hwnd32 handle;
+    std::string title;
+    std::uint32_t style;
+    bool topmost = false;
+    ShowCommand lastShow = ShowCommand::Show;
+  };
+
+  // A new window on top of the Z order; its handle.
+  Hwnd32 open(std::string title, std::uint32_t style = kAppStyle);
+  // A new window at the bottom of the Z order.
+  Hwnd32 openBelow(std::string title, std::uint32_t style = kAppStyle);
+  void close(Hwnd32 window);
+  Window* find(Hwnd32 window);
+  const Window* find(Hwnd32 window) const;
+
+  Hwnd32 firstSibling(Hwnd32 window) override;
+  Hwnd32 nextSibling(Hwnd32 window) override;
+  std::uint32_t style(Hwnd32 window) override;
+  int textLength(Hwnd32 window) override;
+  std::string text(Hwnd32 window, int bufferUnits) override;
+  void allowAnyForeground() override;
+  void setForeground(Hwnd32 window) override;
+  void setBand(Hwnd32 window, ZBand band) override;
+  void show(Hwnd32 window, ShowCommand command) override;
+
+  static constexpr std::uint32_t kAppStyle = kStyleVisible | kStyleMaximizeBox;
+  // Top of the Z order first.
+  std::vector<Window> windows;
+  // Every activation call, in order, e.g. "foreground 42", "band 42 -1".
+  std::vector<std::string> calls;
+  Hwnd32 foreground = 0;
+  // Called between the length and the text query of a window.
+  std::function<void(Hwnd32)> afterLengthQuery;
+
+ private:
+  Hwnd32 next_ = 0x20000;
+};
+
+class FakeSettings : public platform::ISettingsBackend {
+ public:
+  std::optional<std::string> read(std::string_view key) override;
+  void write(std::string_view key, std::string_view value) override;
+
+  std::map<std::string, std::string, std::less<>> values;
+  std::vector<std::string> writes;  // keys, in the order written
+  bool refuseWrites = false;
+  bool refuseReads = false;
+};
+
+class FakeFiles : public platform::IFileSystem {
+ public:
+  std::string programFolder() override { return folder; }
+  bool hasModificationTime(std::string_view path) override {
+    return files.contains(std::string(path));
+  }
+  bool isListedFile(std::string_view path) override { return files.contains(std::string(path)); }
+
+  std::string folder = "C:\\Tools";
+  std::set<std::string> files;
+};
+
+class FakeClock : public platform::IClock {
+ public:
+  LocalDateTime now() override { return current; }
+  std::int64_t monotonicMs() override { return monotonic; }
+  // Moves both clocks on, carrying over midnight into the next day.
+  void advance(int seconds);
+
+  LocalDateTime current{2026, 12, 7, 1, {9, 0, 0}};  // a Monday
+  std::int64_t monotonic = 1'000'000;
+};
+
+class FakeLocale : public platform::ILocale {
+ public:
+  NumberFormat numberFormat() override { return numbers; }
+  TimeFormat timeFormat() override { return times; }
+  NumberFormat numbers;
+  TimeFormat times;
+};
+
+class FakeMessageLoop : public platform::IMessageLoop {
+ public:
+  void doEvents() override {
+    ++doEventsCount;
+    if (pending) pending();
+  }
+  void endProgram() override { ended = true; }
+
+  int doEventsCount = 0;
+  bool ended = false;
+  // What the pending messages do when they run.
+  std::function<void()> pending;
+};
+
+}  // namespace tarnavel::fake

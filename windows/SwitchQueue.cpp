@@ -1,0 +1,236 @@
+#include "windows/SwitchQueue.h"
+
+#include "app/Numbers.h"
+#include "app/TimerPause.h"
+#include "platform/Errors.h"
+
+namespace tarnavel {
+namespace {
+
+// Splits at every occurrence of the separator, the leftmost first.
+std::vector<std::string_view> split(std::string_view text, std::string_view separator) {
+  std::vector<std::string_view> pieces;
+  for (;;) {
+    const auto at = text.find(separator);
+    if (at == std::string_view::npos) break;
+    pieces.push_back(text.substr(0, at));
+    text.remove_prefix(at + separator.size());
+  }
+  pieces.push_back(text);
+  return pieces;
+}
+
+}  // namespace
+
+std::string storedForm(const std::vector<StoredRow>& rows) {
+  std::string text;
+  for (const auto& row : rows) {
+    text += row.handle;
+    text += kFieldSeparator;
+    text += row.title;
+    text += kFieldSeparator;
+    text += row.time;
+    text += kRowTerminator;
+  }
+  return text;
+}
+
+std::vector<StoredRow> parseStoredForm(std::string_view text) {
+  std::vector<StoredRow> rows;
+  if (text.empty()) return rows;
+  for (const auto piece : split(text, kRowTerminator)) {
+    if (piece.empty()) continue;
+    const auto fields = split(piece, kFieldSeparator);
+    StoredRow row;
+    row.handle = fields[0];
+    row.hasTitle = fields.size() >= 2;
+    if (row.hasTitle) row.title = fields[1];
+    if (fields.size() >= 3) row.time = fields[2];
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::optional<Hwnd32> SwitchQueue::handleOf(int row) const {
+  const auto value = readNumber(list_.text(row, kHandleText), locale_.numberFormat());
+  if (!value) return std::nullopt;
+  try {
+    return roundToLong(*value);
+  } catch (const AppError&) {
+    return std::nullopt;
+  }
+}
+
+bool SwitchQueue::holds(Hwnd32 handle) const {
+  for (int m = 1; m <= list_.count(); ++m) {
+    if (handleOf(m) == handle) return true;
+  }
+  return false;
+}
+
+std::vector<StoredRow> SwitchQueue::rows() const {
+  std::vector<StoredRow> rows;
+  const int count = list_.count();
+  rows.reserve(static_cast<std::size_t>(count));
+  for (int i = 1; i <= count; ++i) {
+    rows.push_back({list_.text(i, kHandleText), list_.text(i, kTitle), list_.text(i, kTime)});
+  }
+  return rows;
+}
+
+void SwitchQueue::save() {
+  settings_.write(kQueuedWindowsKey, storedForm(rows()));
+}
+
+void SwitchQueue::load() {
+  Guard g(report_, "Form1.LoadQueuedWindows");
+  g.step(100, [&] { list_.clear(); });
+  std::string stored;
+  g.step(102, [&] { stored = settings_.read(kQueuedWindowsKey, ""); });
+  if (g.test(104, [&] { return stored.empty(); })) return;
+  std::vector<StoredRow> pieces;
+  g.step(106, [&] { pieces = parseStoredForm(stored); });
+  const NumberFormat format = locale_.numberFormat();
+  for (const auto& piece : pieces) {
+    int row = 0;
+    g.step(114, [&] { row = list_.add(piece.handle); });
+    g.step(116, [&] {
+      // A piece without a field separator has no title field.
+      if (!piece.hasTitle) throw AppError::subscript();
+      list_.setText(row, kTitle, piece.title);
+    });
+    // A stored time that does not read as a number is dropped.
+    if (g.test(120, [&] { return readsAsNumber(piece.time, format); })) {
+      g.step(122, [&] { list_.setText(row, kTime, piece.time); });
+    }
+  }
+}
+
+void SwitchQueue::checkHandle(const platform::IListView& available,
+                              const std::vector<Hwnd32>& handles) {
+  Guard g(report_, "Form1.CheckHandle");
+  bool rebound = false;
+  const int count = g.value(100, 0, [&] { return list_.count(); });
+  for (int i = 1; i <= count; ++i) {
+    bool found = false;
+    // Handle test: the row's own handle is among the listed windows. A row
+    // text that is not a number is reported once and never matches.
+    std::optional<Hwnd32> own;
+    g.step(106, [&] { own = textToLong(list_.text(i, kHandleText), locale_.numberFormat()); });
+    if (own) {
+      for (const Hwnd32 h : handles) {
+        if (h == *own) {
+          found = true;
+          break;
+        }
+      }
+    }
+    // Title test: a listed window with exactly the row's title that is not
+    // already queued under its own handle.
+    Hwnd32 match = 0;
+    if (!found) {
+      const int listed = g.value(114, 0, [&] { return available.count(); });
+      for (int j = 1; j <= listed && !found; ++j) {
+        if (!g.test(116, [&] { return list_.text(i, kTitle) == available.text(j); })) continue;
+        g.step(120, [&] {
+          const Hwnd32 candidate = handles.at(static_cast<std::size_t>(j - 1));
+          if (!holds(candidate)) {
+            found = true;
+            match = candidate;
+          }
+        });
+      }
+    }
+    if (!found) {
+      g.step(134, [&] { list_.setText(i, kStatus, kInvalid); });
+      continue;
+    }
+    g.step(136, [&] {
+      list_.setText(i, kStatus, kValid);
+      // A row found through its title names that window from now on, so the
+      // switch reaches the window its status promises.
+      if (match != 0) {
+        list_.setText(i, kHandleText, std::to_string(match));
+        rebound = true;
+      }
+    });
+  }
+  if (rebound) g.step(140, [&] { save(); });
+}
+
+void SwitchQueue::addSelected(const platform::IListView& available,
+                              const std::vector<Hwnd32>& handles, platform::IDialogs& dialogs,
+                              std::string_view appTitle,
+                              const std::function<void(int row)>& askTime) {
+  Guard g(report_, "Form1.PushButton3_Click");
+  if (g.test(100, [&] { return available.count() == 0; })) return;
+  // Nothing selected: nothing to add.
+  const int k = g.value(100, 0, [&] { return available.selected(); });
+  if (k == 0) return;
+  Hwnd32 h = 0;
+  std::string title;
+  bool known = false;
+  g.step(100, [&] {
+    h = handles.at(static_cast<std::size_t>(k - 1));
+    title = available.text(k);
+    known = true;
+  });
+  if (!known) return;
+  if (g.test(104, [&] { return holds(h); })) {
+    g.step(106, [&] { dialogs.messageBox(kAlreadyQueued, kMbOk, appTitle); });
+    return;
+  }
+  int row = 0;
+  g.step(110, [&] { row = list_.add(std::to_string(h)); });
+  g.step(112, [&] { list_.setText(row, kTitle, title); });
+  g.step(114, [&] {
+    if (askTime) askTime(list_.count());
+  });
+  g.step(116, [&] { checkHandle(available, handles); });
+  g.step(118, [&] { save(); });
+}
+
+void SwitchQueue::removeSelected() {
+  const int row = list_.selected();
+  if (list_.count() == 0 || row == 0) return;
+  list_.remove(row);
+  save();
+}
+
+void SwitchQueue::deleteSelected(platform::ITimer& timer) {
+  Guard g(report_, "Form1.PushButton4_Click");
+  if (g.test(100, [&] { return list_.count() == 0; })) return;
+  TimerPause pause(timer);
+  g.step(104, [&] { pause.noteRunning(); });
+  g.step(106, [&] { pause.stop(); });
+  g.step(110, [&] {
+    if (const int row = list_.selected(); row != 0) list_.remove(row);
+  });
+  if (pause.wasRunning()) g.step(114, [&] { pause.rearm(); });
+  g.step(118, [&] { save(); });
+}
+
+void SwitchQueue::clearAll() {
+  Guard g(report_, "Form1.PushButton5_Click");
+  g.step(100, [&] { list_.clear(); });
+  g.step(102, [&] { save(); });
+}
+
+void SwitchQueue::clearInvalid() {
+  Guard g(report_, "Form1.PushButton8_Click");
+  int i = 1;
+  while (g.value(102, false, [&] { return i <= list_.count(); })) {
+    bool removed = false;
+    if (g.test(104, [&] { return list_.text(i, kStatus) == kInvalid; })) {
+      g.step(106, [&] {
+        list_.remove(i);
+        removed = true;
+      });
+    }
+    // A removal that failed must not hold the loop on the same row.
+    if (!removed) ++i;
+  }
+  g.step(110, [&] { save(); });
+}
+
+}  // namespace tarnavel
