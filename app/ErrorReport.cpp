@@ -2,6 +2,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/Errors.h"
 #include "platform/Types.h"
@@ -22,7 +23,7 @@ std::string errorMessage(std::string_view description, std::string_view location
 
 std::string describeFailure(std::exception_ptr failure) {
   try {
-    std::rethrow_exception(failure);
+    std::rethrow_exception(std::move(failure));
   } catch (const AppError& e) {
     return e.description();
   } catch (const std::bad_alloc&) {
@@ -45,7 +46,7 @@ void Guard::fail(int label, std::exception_ptr failure) {
   // Showing the box can itself fail (out of memory); nothing more can be done
   // then, and the procedure still goes on.
   try {
-    report_.show(describeFailure(failure), location_, label);
+    report_.show(describeFailure(std::move(failure)), location_, label);
   } catch (...) {
   }
 }

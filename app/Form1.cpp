@@ -1,7 +1,11 @@
 #include "app/Form1.h"
 
 #include "app/Main.h"
+#include "app/Numbers.h"
+#include "app/TimerPause.h"
 #include "help/HelpMessage.h"
+#include "platform/Errors.h"
+#include "switching/Clock.h"
 #include "windows/ListHelp.h"
 
 namespace tarnavel {
@@ -25,7 +29,12 @@ Form1::Form1(Form1Controls& ui, Services& sys)
       sys_(sys),
       report_(sys.dialogs),
       settings_(sys.settings, sys.locale),
-      queue_(report_, ui.ListView2, settings_, sys.locale) {}
+      queue_(report_, ui.ListView2, settings_, sys.locale),
+      cx_{ui, sys, report_, settings_, appTitle_, loading_},
+      times_(cx_, queue_),
+      timer_(cx_, schedule_),
+      schedule_(cx_, timer_.countdown, times_),
+      monitoring_(cx_, timer_.countdown, times_) {}
 
 template <class F>
 void Form1::unguarded(std::string_view procedure, F&& handler) {
@@ -73,7 +82,74 @@ void Form1::Form_Load() {
 
   g.step(158, [&] { LoadQueuedWindows(); });
   g.step(160, [&] { CheckHandle(); });
+  restoreSettings(g);
+  restoreMonitoring(g);
   g.step(248, [&] { loading_ = false; });
+}
+
+void Form1::restoreSettings(Guard& g) {
+  // Restoring a chosen option runs its handling as a click would, which
+  // stores its whole group again before the next option is read.
+  const struct {
+    Ctl option;
+    bool fallback;
+    int label;
+  } options[] = {{Ctl::Option1, false, 162}, {Ctl::Option2, false, 164}, {Ctl::Option3, true, 166},
+                 {Ctl::Option8, true, 168},  {Ctl::Option4, false, 170}, {Ctl::Option5, false, 172},
+                 {Ctl::Option6, false, 174}, {Ctl::Option7, false, 176}};
+  for (const auto& o : options) {
+    g.step(o.label, [&] {
+      schedule_.restore(o.option, settings_.readBoolean(layoutOf(o.option).name, o.fallback));
+    });
+  }
+  g.step(178, [&] { ShowListColumn(); });
+  g.step(180, [&] {
+    const TimeFormat format = sys_.locale.timeFormat();
+    const std::string stored =
+        settings_.read("Weekly Time", formatTimeOfDay(sys_.clock.now().time, format));
+    const auto time = parseTimeOfDay(stored, format);
+    if (!time) throw AppError::typeMismatch();
+    ui_.dtpWeekly.setValue(*time);
+  });
+  g.step(182, [&] { ui_.cboWeekly.setCaption(settings_.read("Weekly", "Monday")); });
+  g.step(184, [&] { schedule_.setText(Ctl::Text1, settings_.read("Text1", "0")); });
+  g.step(186, [&] { schedule_.setText(Ctl::Text2, settings_.read("Text2", "0")); });
+  g.step(188, [&] { schedule_.setText(Ctl::Text3, settings_.read("Text3", "5")); });
+}
+
+void Form1::restoreMonitoring(Guard& g) {
+  std::string state;
+  g.step(190, [&] { state = settings_.read(kStartStopKey, "On"); });
+  // Exact comparisons: any other text leaves the controls as designed.
+  if (g.test(192, [&] { return state == "Off"; })) {
+    showOff(g, 194);
+  } else if (g.test(204, [&] { return state == "On"; })) {
+    if (g.test(206, [&] { return ui_.ListView2.count() >= 1; })) {
+      auto& c = timer_.countdown;
+      g.step(208, [&] { monitoring_.SavedOnCaption = kTurnOn; });
+      g.step(210, [&] { CheckTimeBeforeCwitch(); });
+      g.step(212, [&] { ui_.PushButton2.setCaption(kTurnOff); });
+      if (g.test(214, [&] { return ui_.Option1.value() || ui_.Option2.value(); })) {
+        g.step(216, [&] { c.rebase(SecondsToSwitchTime(sys_.clock, ui_.dtpWeekly)); });
+      }
+      g.step(218, [&] { c.QueueIndex = 1; });
+      g.step(220, [&] { ui_.Timer1.setEnabled(true); });
+      g.step(222, [&] { ui_.Timer1.setInterval(kTickMilliseconds); });
+    } else {
+      // An empty queue cannot run; the stored state stays "On".
+      showOff(g, 224);
+    }
+  }
+}
+
+void Form1::showOff(Guard& g, int l) {
+  g.step(l, [&] { ui_.Timer1.setEnabled(false); });
+  g.step(l + 2, [&] { ui_.Timer1.setInterval(0); });
+  g.step(l + 4, [&] { ui_.Frame4.setCaption(kStatusOff); });
+  g.step(l + 4, [&] { ui_.Form.setPointer(MousePointer::Default); });
+  g.step(l + 6, [&] { ui_.ProgressBar1.setValue(0); });
+  g.step(l + 6, [&] { ui_.ProgressBar1.setCaption(kProgressBarText); });
+  g.step(l + 8, [&] { ui_.PushButton2.setCaption(kTurnOn); });
 }
 
 void Form1::ApplySkin() {
@@ -103,32 +179,29 @@ void Form1::Form_QueryUnload() {
 
 void Form1::onClick(Ctl control) {
   switch (control) {
-    case Ctl::PushButton1:
-      PushButton1_Click();
-      break;
-    case Ctl::PushButton3:
-      PushButton3_Click();
-      break;
-    case Ctl::PushButton4:
-      PushButton4_Click();
-      break;
-    case Ctl::PushButton5:
-      PushButton5_Click();
-      break;
-    case Ctl::PushButton6:
-      PushButton6_Click();
-      break;
-    case Ctl::PushButton7:
-      PushButton7_Click();
-      break;
-    case Ctl::PushButton8:
-      PushButton8_Click();
-      break;
-    case Ctl::PushButton10:
-      PushButton10_Click();
-      break;
-    default:
-      break;
+    case Ctl::PushButton1: return PushButton1_Click();
+    case Ctl::PushButton2: return PushButton2_Click();
+    case Ctl::PushButton3: return PushButton3_Click();
+    case Ctl::PushButton4: return PushButton4_Click();
+    case Ctl::PushButton5: return PushButton5_Click();
+    case Ctl::PushButton6: return PushButton6_Click();
+    case Ctl::PushButton7: return PushButton7_Click();
+    case Ctl::PushButton8: return PushButton8_Click();
+    case Ctl::PushButton9: return PushButton9_Click();
+    case Ctl::PushButton10: return PushButton10_Click();
+    case Ctl::Option1:
+    case Ctl::Option2:
+    case Ctl::Option3:
+    case Ctl::Option4:
+    case Ctl::Option5:
+    case Ctl::Option6:
+    case Ctl::Option7:
+    case Ctl::Option8:
+      return unguarded(std::string("Form1.") + std::string(layoutOf(control).name) + "_Click",
+                       [&] { schedule_.clicked(control); });
+    case Ctl::cboWeekly:
+      return unguarded("Form1.cboWeekly_Click", [&] { schedule_.cboWeekly_Click(); });
+    default: return;
   }
 }
 
@@ -138,10 +211,51 @@ void Form1::onDoubleClick(Ctl control) {
     unguarded("Form1.ListView2_DblClick", [&] { ListView2_DblClick(); });
 }
 
-void Form1::onChange(Ctl) {}
-void Form1::onFocus(Ctl, bool) {}
+void Form1::onChange(Ctl control) {
+  switch (control) {
+    case Ctl::Text1:
+    case Ctl::Text2:
+    case Ctl::Text3:
+      unguarded(std::string("Form1.") + std::string(layoutOf(control).name) + "_Change",
+                [&] { schedule_.Text_Change(control); });
+      break;
+    case Ctl::dtpWeekly:
+      unguarded("Form1.dtpWeekly_Change", [&] { schedule_.dtpWeekly_Change(); });
+      break;
+    case Ctl::cboWeekly:
+      unguarded("Form1.cboWeekly_Change", [&] { schedule_.cboWeekly_Click(); });
+      break;
+    default: break;
+  }
+}
+
+void Form1::onFocus(Ctl control, bool gained) {
+  if (control != Ctl::Text1 && control != Ctl::Text2 && control != Ctl::Text3) return;
+  const std::string name = std::string("Form1.") + std::string(layoutOf(control).name);
+  if (gained) {
+    unguarded(name + "_GotFocus", [&] { schedule_.Text_GotFocus(control); });
+  } else {
+    unguarded(name + "_LostFocus", [&] { schedule_.Text_LostFocus(control); });
+  }
+}
+
 void Form1::onMouseMove(Ctl) {}
-void Form1::onTimer() {}
+
+void Form1::onTimer() {
+  Timer1_Timer();
+}
+
+void Form1::Timer1_Timer() {
+  timer_.Timer1_Timer();
+}
+
+void Form1::PushButton2_Click() {
+  monitoring_.PushButton2_Click();
+}
+
+void Form1::PushButton9_Click() {
+  times_.PushButton9_Click();
+}
 
 // --- window list and queue --------------------------------------------------
 
@@ -164,7 +278,8 @@ void Form1::PushButton1_Click() {
 }
 
 void Form1::PushButton3_Click() {
-  queue_.addSelected(ui_.ListView1, windowList_.handles(), sys_.dialogs, appTitle_, {});
+  queue_.addSelected(ui_.ListView1, windowList_.handles(), sys_.dialogs, appTitle_,
+                     [this](int row) { SetTimeBeforeCwitch(row); });
 }
 
 void Form1::ListView1_DblClick() {

@@ -4,11 +4,16 @@
 
 #include <string>
 
+#include "app/Context.h"
 #include "app/ErrorReport.h"
 #include "app/Form1Controls.h"
 #include "app/Form1Layout.h"
 #include "app/Settings.h"
+#include "switching/Monitoring.h"
+#include "switching/ScheduleSettings.h"
+#include "switching/SwitchTimer.h"
 #include "windows/SwitchQueue.h"
+#include "windows/TimeBeforeSwitch.h"
 #include "windows/WindowList.h"
 
 namespace tarnavel {
@@ -32,19 +37,25 @@ class Form1 {
 
   // --- the handlers, by their names ----------------------------------------
   void PushButton1_Click();   // Refresh List
+  void PushButton2_Click();   // Turn On / Turn Off
   void PushButton3_Click();   // Add Selected To Queue
   void PushButton4_Click();   // Delete Selected Item From Queue
   void PushButton5_Click();   // Clear All
   void PushButton6_Click();   // help of the switch queue
   void PushButton7_Click();   // help of the available applications list
   void PushButton8_Click();   // Clear Invalid
+  void PushButton9_Click();   // Edit 'Time Before Switch' For Selected Item
   void PushButton10_Click();  // Help
   void ListView1_DblClick();
   void ListView2_DblClick();
+  void Timer1_Timer();
 
   void loadWindows();
   void LoadQueuedWindows();
   void CheckHandle();
+  void ShowListColumn() { times_.ShowListColumn(); }
+  void SetTimeBeforeCwitch(int row) { times_.SetTimeBeforeCwitch(row); }
+  void CheckTimeBeforeCwitch() { times_.CheckTimeBeforeCwitch(); }
 
   // --- state that other parts and the tests read ---------------------------
   bool loading() const { return loading_; }
@@ -52,10 +63,17 @@ class Form1 {
   const std::string& appTitle() const { return appTitle_; }
   const std::vector<Hwnd32>& availableHandles() const { return windowList_.handles(); }
   const WindowTable& windowTable() const { return windowList_.table(); }
+  Countdown& countdown() { return timer_.countdown; }
+  const std::string& savedOnCaption() const { return monitoring_.SavedOnCaption; }
 
  private:
   void ApplySkin();
   void SetAppTitle();
+  void restoreSettings(Guard& g);
+  void restoreMonitoring(Guard& g);
+  // The "off" look of the status line, bar, button and timer, with the
+  // labels of the start-up step that sets it.
+  void showOff(Guard& g, int firstLabel);
   // Runs a handler that has no error guard of its own: a failure is still
   // shown, under the handler's name, and never escapes into the window system.
   template <class F>
@@ -70,6 +88,11 @@ class Form1 {
   Hwnd32 mainWindow_ = 0;
   WindowList windowList_;
   SwitchQueue queue_;
+  Context cx_;
+  TimeBeforeSwitch times_;
+  SwitchTimer timer_;
+  ScheduleSettings schedule_;
+  Monitoring monitoring_;
 };
 
 }  // namespace tarnavel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "switching/Clock.h"
+
 namespace tarnavel::fake {
 namespace {
 
@@ -143,12 +145,13 @@ void FakeSettings::write(std::string_view key, std::string_view value) {
 
 void FakeClock::advance(int seconds) {
   monotonic += static_cast<std::int64_t>(seconds) * 1000;
-  int total = current.time.seconds() + seconds;
-  while (total >= 86400) {
-    total -= 86400;
-    current.weekday = (current.weekday + 1) % 7;
-    ++current.day;  // calendar months do not matter to the program
-  }
+  setLocal(localSeconds(current) + seconds);
+}
+
+void FakeClock::setLocal(std::int64_t secondsSinceEpoch) {
+  const std::int64_t days = secondsSinceEpoch / 86400 - (secondsSinceEpoch % 86400 < 0 ? 1 : 0);
+  const auto total = static_cast<int>(secondsSinceEpoch - days * 86400);
+  current = civilFromDays(days);
   current.time = {total / 3600, total / 60 % 60, total % 60};
 }
 

@@ -117,6 +117,9 @@ class FakeClock : public platform::IClock {
   std::int64_t monotonicMs() override { return monotonic; }
   // Moves both clocks on, carrying over midnight into the next day.
   void advance(int seconds);
+  // Sets the local clock alone, as a clock adjustment does.
+  void setLocal(std::int64_t secondsSinceEpoch);
+  void setTime(TimeOfDay time) { current.time = time; }
 
   LocalDateTime current{2026, 12, 7, 1, {9, 0, 0}};  // a Monday
   std::int64_t monotonic = 1'000'000;

@@ -73,7 +73,10 @@ TEST_F(Load, AFailingStepIsReportedWithItsLabelAndStartUpGoesOn) {
             (std::vector<std::string>{"in Orvendel2021/08/31.Form1.Form_Load at line 110",
                                       "in Orvendel2021/08/31.Form1.Form_Load at line 138",
                                       "in Orvendel2021/08/31.Form1.Form_Load at line 148",
-                                      "in Orvendel2021/08/31.Form1.Form_Load at line 152"}));
+                                      "in Orvendel2021/08/31.Form1.Form_Load at line 152",
+                                      // restoring "Switch every:" sizes the missing fourth column
+                                      "in Orvendel2021/08/31.Form1.Form_Load at line 166",
+                                      "in Orvendel2021/08/31.Form1.Form_Load at line 178"}));
   EXPECT_EQ(f.dialogs.boxes[1].text.substr(0, 36), "Invalid procedure call or argument\r\n");
   // The step after each failed one ran.
   EXPECT_EQ(form->mainWindowHandle(), f.Form.handleValue);

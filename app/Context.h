@@ -1,0 +1,25 @@
+// What the main window's subsystems share: its controls, the system
+// services, the error report, the settings store and the few program-wide
+// values every part may read.
+#pragma once
+
+#include <string>
+
+#include "app/ErrorReport.h"
+#include "app/Form1Controls.h"
+#include "app/Settings.h"
+
+namespace tarnavel {
+
+struct Context {
+  Form1Controls& ui;
+  Services& sys;
+  ErrorReport& report;
+  Settings& settings;
+  // Set once at start-up.
+  const std::string& appTitle;
+  // True while the load step restores the saved state.
+  const bool& loading;
+};
+
+}  // namespace tarnavel

@@ -1,0 +1,45 @@
+# Shared by scripts/run and scripts/test: package installation and builds.
+# shellcheck shell=bash
+
+TARNAVEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# What a fresh Debian/Ubuntu machine needs to build and test everything.
+TARNAVEL_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  googletest libgtest-dev libbenchmark-dev
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine64
+  xvfb openbox xdotool x11-utils imagemagick
+  fonts-liberation fonts-wqy-microhei
+  procps psmisc
+)
+
+# Installs the packages that are missing, and only those.
+install_missing() {
+  local missing=()
+  local pkg
+  for pkg in "${TARNAVEL_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q >/dev/null || return 1
+  $sudo apt-get install -y -q "${missing[@]}" >/dev/null || return 1
+}
+
+build_host() {
+  cmake --preset host -S "$TARNAVEL_ROOT" >/dev/null &&
+    cmake --build "$TARNAVEL_ROOT/build/host" --parallel
+}
+
+build_windows() {
+  cmake --preset windows-cross -S "$TARNAVEL_ROOT" >/dev/null &&
+    cmake --build "$TARNAVEL_ROOT/build/win" --parallel
+}
+
+TARNAVEL_EXE="$TARNAVEL_ROOT/build/win/platform/win32/tarnavel.exe"
+TARNAVEL_E2E="$TARNAVEL_ROOT/build/win/tests/e2e/tarnavel_e2e.exe"

@@ -1,0 +1,39 @@
+// The switch timer's countdown: where in the queue the next switch lands and
+// how far the count has come. The timer owns it; choosing a schedule and
+// turning monitoring on set parts of it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace tarnavel {
+
+struct Countdown {
+  // 1-based row of the queue that the next switch activates.
+  int QueueIndex = 0;
+  // Interval and custom schedules: seconds counted since the last switch.
+  // Weekly and daily: recomputed at every tick.
+  std::int32_t ElapsedSeconds = 0;
+  // Length of the countdown, also the progress bar's maximum.
+  std::int32_t SwitchSeconds = 0;
+
+  // The daily and weekly moments: the local time of the previous tick, and
+  // the day of the last switch, so that a late tick still switches and no
+  // day switches twice.
+  std::optional<std::int64_t> previousTick;
+  std::optional<std::int64_t> lastSwitchDay;
+
+  // Starts the daily or weekly count afresh from now.
+  void rebase(std::int32_t secondsToSwitchTime) {
+    SwitchSeconds = secondsToSwitchTime;
+    forgetMoments();
+  }
+  // A newly chosen time of day counts from now on, also on a day that has
+  // already switched.
+  void forgetMoments() {
+    previousTick.reset();
+    lastSwitchDay.reset();
+  }
+};
+
+}  // namespace tarnavel

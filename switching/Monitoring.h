@@ -1,0 +1,37 @@
+// Turning monitoring on and off: the button "Turn On" / "Turn Off" (and the
+// hotkey, which runs the same procedure). The button's caption is the state.
+#pragma once
+
+#include "app/Context.h"
+#include "switching/Countdown.h"
+#include "switching/ScheduleSettings.h"
+#include "windows/TimeBeforeSwitch.h"
+
+namespace tarnavel {
+
+inline constexpr std::string_view kQueueEmpty =
+    "Please add items to the 'Queue' list below before turning on.";
+inline constexpr std::string_view kStartStopKey = "StartStopState";
+
+class Monitoring {
+ public:
+  Monitoring(Context& cx, Countdown& countdown, TimeBeforeSwitch& times)
+      : cx_(cx), countdown_(countdown), times_(times) {}
+
+  void PushButton2_Click();
+  bool on() const;
+
+  // The button's caption taken just before turning on; turning off puts it
+  // back.
+  std::string SavedOnCaption;
+
+ private:
+  void turnOn(Guard& g);
+  void turnOff(Guard& g);
+
+  Context& cx_;
+  Countdown& countdown_;
+  TimeBeforeSwitch& times_;
+};
+
+}  // namespace tarnavel

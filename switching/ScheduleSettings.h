@@ -1,0 +1,66 @@
+// The schedule and after-switch choices and their value controls: what each
+// choice enables, what every change stores at once, and the check of the
+// interval boxes.
+#pragma once
+
+#include "app/Context.h"
+#include "app/Form1Layout.h"
+#include "switching/Countdown.h"
+#include "windows/TimeBeforeSwitch.h"
+
+namespace tarnavel {
+
+inline constexpr std::string_view kMustBeNumeric = "Must be a numeric entry.";
+
+// Whole seconds from now to today's date at the picker's time of day;
+// negative once that moment has passed. Tomorrow is never considered.
+std::int32_t SecondsToSwitchTime(platform::IClock& clock, const platform::ITimePicker& picker);
+
+// The text box of an interval field and its setting key.
+platform::ITextBox& textBox(Form1Controls& ui, Ctl box);
+std::string_view textKey(Ctl box);
+
+class ScheduleSettings {
+ public:
+  ScheduleSettings(Context& cx, Countdown& countdown, TimeBeforeSwitch& times)
+      : cx_(cx), countdown_(countdown), times_(times) {}
+
+  // Chooses an option as a click would: the others of its group are cleared
+  // and its handling runs.
+  void choose(Ctl option);
+  // A user's click: nothing happens when the option is already chosen.
+  void clicked(Ctl option);
+  // Restoring an option from its setting: true chooses it (and runs its
+  // handling), false only clears it.
+  void restore(Ctl option, bool value);
+
+  void Option1_Click();
+  void Option2_Click();
+  void Option3_Click();
+  void Option7_Click();
+  void afterSwitchClick();  // Option4, Option5, Option6, Option8
+
+  void cboWeekly_Click();
+  void dtpWeekly_Change();
+  // A new text in an interval box, typed or set by the program: stored at once.
+  void Text_Change(Ctl box);
+  void setText(Ctl box, std::string_view text);
+  void Text_GotFocus(Ctl box);
+  void Text_LostFocus(Ctl box);
+
+  // Today's daily or weekly moment counts from now.
+  void rebase();
+
+ private:
+  void saveSchedule();
+  void saveAfterSwitch();
+
+  Context& cx_;
+  Countdown& countdown_;
+  TimeBeforeSwitch& times_;
+  // Set while a numeric check gives the focus back, so that the box losing
+  // it then is not checked in turn.
+  bool returningFocus_ = false;
+};
+
+}  // namespace tarnavel

@@ -1,0 +1,50 @@
+// The switch timer's tick: counts down under the chosen schedule, shows the
+// time left, and at the switch moment activates the current queue row's
+// window, then moves on to the next row.
+#pragma once
+
+#include "app/Context.h"
+#include "switching/Countdown.h"
+#include "switching/ScheduleSettings.h"
+
+namespace tarnavel {
+
+inline constexpr std::string_view kStatusOn = "On. Next switch will occur in: ";
+inline constexpr std::string_view kStatusOff = "Off.";
+inline constexpr std::string_view kTurnOn = "Turn On";
+inline constexpr std::string_view kTurnOff = "Turn Off";
+inline constexpr std::string_view kProgressBarText = "Progress Bar";
+
+// The show command for the chosen after-switch option; nothing when none is
+// chosen. The weekly schedule restores where the others show normal.
+std::optional<ShowCommand> afterSwitchCommand(const Form1Controls& ui, bool weekly);
+
+class SwitchTimer {
+ public:
+  SwitchTimer(Context& cx, ScheduleSettings& schedule) : cx_(cx), schedule_(schedule) {}
+
+  // One tick of Timer1.
+  void Timer1_Timer();
+
+ private:
+  // Line labels of the switch sequence, which differ by schedule.
+  struct SequenceLabels {
+    int disable, firstTest, advance, select, focusTest, focus, enable;
+  };
+  void weeklyOrDaily(Guard& g, bool weekly);
+  void intervalCountdown(Guard& g, int firstLabel);
+  void switchSequence(Guard& g, const SequenceLabels& labels, bool weekly);
+  void advance(Guard& g, int label);
+  // True when the chosen moment of some day lies after the previous tick and
+  // not after this one, and no switch happened on that day yet.
+  bool momentHasCome(bool weekly);
+  bool monitoringOn() const;
+
+  Context& cx_;
+  ScheduleSettings& schedule_;
+
+ public:
+  Countdown countdown;
+};
+
+}  // namespace tarnavel

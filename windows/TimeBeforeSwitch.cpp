@@ -1,0 +1,90 @@
+#include "windows/TimeBeforeSwitch.h"
+
+#include "app/Numbers.h"
+#include "app/TimerPause.h"
+
+namespace tarnavel {
+
+bool TimeBeforeSwitch::readsAsNumber(std::string_view text) const {
+  return tarnavel::readsAsNumber(text, cx_.sys.locale.numberFormat());
+}
+
+void TimeBeforeSwitch::ShowListColumn() {
+  auto& list = cx_.ui.ListView2;
+  if (cx_.ui.Option7.value()) {
+    list.setColumnWidth(2, 3800);
+    list.setColumnWidth(3, 1500);
+    list.setColumnWidth(4, 2000);
+    CheckTimeBeforeCwitch();
+  } else {
+    // Hiding the column keeps the times: they stay in the rows and are
+    // stored with the queue.
+    list.setColumnWidth(2, 5000);
+    list.setColumnWidth(3, 2000);
+    list.setColumnWidth(4, 0);
+  }
+}
+
+void TimeBeforeSwitch::SetTimeBeforeCwitch(int row) {
+  Guard g(cx_.report, "Form1.SetTimeBeforeCwitch");
+  auto& list = cx_.ui.ListView2;
+  if (g.test(100, [&] { return !cx_.ui.Option7.value(); })) return;
+  std::string offer = "60";
+  std::string title;
+  if (g.test(104, [&] { return list.count() >= row; })) {
+    if (g.test(106, [&] { return readsAsNumber(list.text(row, kTime)); })) {
+      g.step(108, [&] { offer = list.text(row, kTime); });
+    }
+    g.step(110, [&] { title = list.text(row, kTitle); });
+  }
+  std::optional<std::string> answer;
+  g.step(112, [&] {
+    answer = cx_.sys.dialogs.inputBox(std::string(kTimePrompt) + title, cx_.appTitle, offer);
+  });
+  // Cancel and an empty answer come here too.
+  if (g.test(114, [&] { return !answer || !readsAsNumber(*answer); })) return;
+  // The rows may have changed while the box was up.
+  if (g.test(116, [&] { return list.count() >= row; })) {
+    g.step(118, [&] { list.setText(row, kTime, *answer); });
+    g.step(120, [&] { queue_.save(); });
+  }
+}
+
+void TimeBeforeSwitch::CheckTimeBeforeCwitch() {
+  Guard g(cx_.report, "Form1.CheckTimeBeforeCwitch");
+  auto& list = cx_.ui.ListView2;
+  if (g.test(100, [&] { return cx_.loading; })) return;
+  if (g.test(102, [&] { return !cx_.ui.Option7.value(); })) return;
+  if (g.test(104, [&] { return list.count() == 0; })) return;
+  TimerPause pause(cx_.ui.Timer1);
+  g.step(108, [&] { pause.noteRunning(); });
+  g.step(110, [&] { pause.stop(); });
+  const int rows = g.value(114, 0, [&] { return list.count(); });
+  for (int row = 1; row <= rows; ++row) {
+    // A cancelled prompt leaves the row as it was; it is not asked again now.
+    if (g.test(116, [&] { return !readsAsNumber(list.text(row, kTime)); })) {
+      g.step(118, [&] { SetTimeBeforeCwitch(row); });
+    }
+  }
+  if (pause.wasRunning()) g.step(124, [&] { pause.rearm(); });
+}
+
+void TimeBeforeSwitch::PushButton9_Click() {
+  Guard g(cx_.report, "Form1.PushButton9_Click");
+  auto& list = cx_.ui.ListView2;
+  if (!g.test(100, [&] { return cx_.ui.Option7.value(); })) {
+    g.step(120, [&] { cx_.sys.dialogs.messageBox(kCustomOnly, kMbOk, cx_.appTitle); });
+    return;
+  }
+  if (!g.test(102, [&] { return list.count() >= 1; })) return;
+  // Nothing selected: there is no row to ask for.
+  const int row = g.value(112, 0, [&] { return list.selected(); });
+  if (row == 0) return;
+  TimerPause pause(cx_.ui.Timer1);
+  g.step(106, [&] { pause.noteRunning(); });
+  g.step(108, [&] { pause.stop(); });
+  g.step(112, [&] { SetTimeBeforeCwitch(row); });
+  if (pause.wasRunning()) g.step(116, [&] { pause.rearm(); });
+}
+
+}  // namespace tarnavel
