@@ -1,0 +1,28 @@
+// What the main window tells the logic: its window messages, decoded once at
+// the edge into typed calls. WinMain connects this to Form1; the tests of this
+// layer connect a recorder.
+#pragma once
+
+#include "app/Form1Layout.h"
+
+namespace tarnavel::win32 {
+
+class FormEvents {
+ public:
+  virtual ~FormEvents() = default;
+  // Any request to close the window: close box, system menu, Alt+F4, the end
+  // of the Windows session.
+  virtual void onCloseRequest() = 0;
+  virtual void onClick(Ctl control) = 0;
+  virtual void onDoubleClick(Ctl control) = 0;
+  // A change the user made (never one made by setting a value from code).
+  virtual void onChange(Ctl control) = 0;
+  virtual void onFocus(Ctl control, bool gained) = 0;
+  // The mouse moved over a control, or over the bare window (Ctl::None).
+  virtual void onMouseMove(Ctl control) = 0;
+  virtual void onTimer() = 0;
+  // The window's size or state changed (minimised, restored, maximised).
+  virtual void onResize() = 0;
+};
+
+}  // namespace tarnavel::win32

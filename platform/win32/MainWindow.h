@@ -1,0 +1,126 @@
+// The main window: a fixed-size top-level window holding every control of the
+// layout table, sized in twips for its monitor's DPI. It decodes its messages
+// once, here, into typed calls on FormEvents.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/Form1Layout.h"
+#include "platform/Ui.h"
+#include "platform/win32/Controls.h"
+#include "platform/win32/Fonts.h"
+#include "platform/win32/FormEvents.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/SwitchTimer.h"
+
+namespace tarnavel::win32 {
+
+class MainWindow final : public platform::IMainWindow {
+ public:
+  // Creates the window, hidden, with all its controls. Throws AppError when
+  // the system refuses.
+  explicit MainWindow(HINSTANCE instance);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  HWND window() const { return window_.get(); }
+  unsigned dpi() const { return dpi_; }
+  HFONT font(CtlFont kind) const { return fonts_->font(kind); }
+
+  // Where the window's events go; nullptr disconnects. After stopEvents()
+  // nothing reaches the logic again, whatever happens to the window.
+  void connect(FormEvents* events) { events_ = events; }
+  void stopEvents() { eventsStopped_ = true; }
+  bool eventsStopped() const { return eventsStopped_; }
+
+  // A control by its name, as the class that drives it.
+  template <class T>
+  T& control(Ctl id) {
+    return dynamic_cast<T&>(*controls_.at(static_cast<std::size_t>(id)));
+  }
+  SwitchTimer& timer() { return *timer_; }
+
+  // After the load step: shows the window, in the state the logic left it,
+  // unless the logic hid it.
+  void showAfterLoad();
+  // The end of the program's window. The control and timer objects stay (the
+  // logic still holds them) over windows that are gone.
+  void destroy() noexcept;
+
+  // --- platform::IMainWindow ---
+  Hwnd32 handle() const override;
+  void setCaption(std::string_view text) override;
+  void setAppIcon() override;
+  WindowState state() const override;
+  void setState(WindowState wanted) override;
+  bool visible() const override;
+  void setVisible(bool on) override;
+  void activate() override;
+  MousePointer pointer() const override { return pointer_; }
+  void setPointer(MousePointer setting) override;
+  void loadCustomPointer(std::string_view path) override;
+  void useButtonFaceColours() override;
+
+ private:
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam,
+                                    LPARAM lParam) noexcept;
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void teardown() noexcept;
+  void createControls();
+  void createTooltip();
+  void applyFonts(const FontSet& fonts);
+  // Sizes the window for its DPI (at a new place when one is given) and puts
+  // every control at its place.
+  void layout(const POINT* topLeft);
+  SIZE frameSize(unsigned dpi) const;
+  void loadIcons();
+
+  ChildControl* controlFromWindow(HWND window) const;
+  ChildControl* controlFromId(int id) const;
+  Ctl controlUnderPointer(HWND target) const;
+  bool setCursorFor(HWND target, WORD hitTest, WORD mouseMessage);
+  HCURSOR pointerCursor() const;
+  void refreshCursor();
+  int backgroundColour() const;
+  LRESULT controlColour(HDC dc, HWND control, bool button);
+
+  void raise(const ControlEvent& event);
+  template <class F>
+  void deliver(F&& call);
+  void requestClose();
+
+  HINSTANCE instance_;
+  WindowClass class_;
+  unsigned dpi_ = 96;
+  std::optional<FontSet> fonts_;
+  Icon bigIcon_;
+  Icon smallIcon_;
+  bool iconWanted_ = false;
+  Cursor customCursor_;
+  MousePointer pointer_ = MousePointer::Default;
+  bool buttonFace_ = false;
+  // The state the window takes when it is next shown; set while it is hidden,
+  // where ShowWindow would show it.
+  std::optional<WindowState> pendingState_;
+  bool wantVisible_ = true;
+  // Declared after everything the window uses, so it goes first.
+  Window window_;
+  HWND tooltip_ = nullptr;                               // owned pop-up: destroyed with the window
+  std::vector<std::unique_ptr<ChildControl>> controls_;  // by Ctl
+  std::optional<SwitchTimer> timer_;
+
+  FormEvents* events_ = nullptr;
+  bool eventsStopped_ = false;
+  bool closing_ = false;
+  bool active_ = false;
+  bool restoringFocus_ = false;
+  HWND lastFocus_ = nullptr;
+};
+
+}  // namespace tarnavel::win32

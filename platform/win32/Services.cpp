@@ -1,0 +1,192 @@
+#include "platform/win32/Services.h"
+
+#include <vector>
+
+#include "platform/Errors.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Text.h"
+
+namespace tarnavel::win32 {
+
+// --- windows -----------------------------------------------------------------
+
+Hwnd32 WindowSystem::firstSibling(Hwnd32 window) {
+  return toHwnd32(GetWindow(toHwnd(window), GW_HWNDFIRST));
+}
+
+Hwnd32 WindowSystem::nextSibling(Hwnd32 window) {
+  return toHwnd32(GetWindow(toHwnd(window), GW_HWNDNEXT));
+}
+
+std::uint32_t WindowSystem::style(Hwnd32 window) {
+  return static_cast<std::uint32_t>(GetWindowLongPtrW(toHwnd(window), GWL_STYLE));
+}
+
+int WindowSystem::textLength(Hwnd32 window) {
+  return GetWindowTextLengthW(toHwnd(window));
+}
+
+std::string WindowSystem::text(Hwnd32 window, int bufferUnits) {
+  if (bufferUnits <= 0) return {};
+  std::wstring buffer(static_cast<std::size_t>(bufferUnits), L'\0');
+  const int copied = GetWindowTextW(toHwnd(window), buffer.data(), bufferUnits);
+  if (copied <= 0) return {};
+  buffer.resize(static_cast<std::size_t>(copied));
+  return narrow(buffer);
+}
+
+void WindowSystem::allowAnyForeground() {
+  AllowSetForegroundWindow(ASFW_ANY);
+}
+
+void WindowSystem::setForeground(Hwnd32 window) {
+  SetForegroundWindow(toHwnd(window));
+}
+
+void WindowSystem::setBand(Hwnd32 window, ZBand band) {
+  SetWindowPos(toHwnd(window), band == ZBand::Topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void WindowSystem::show(Hwnd32 window, ShowCommand command) {
+  ShowWindow(toHwnd(window), static_cast<int>(command));
+}
+
+// --- settings ----------------------------------------------------------------
+
+std::optional<std::string> RegistrySettings::read(std::string_view key) {
+  const std::wstring name = widen(key);
+  // The value may change size between the two calls: ask again then.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD bytes = 0;
+    LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, keyPath_.c_str(), name.c_str(), RRF_RT_REG_SZ,
+                                  nullptr, nullptr, &bytes);
+    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_UNSUPPORTED_TYPE) return std::nullopt;
+    if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+    std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    status = RegGetValueW(HKEY_CURRENT_USER, keyPath_.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
+                          buffer.data(), &bytes);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_UNSUPPORTED_TYPE) return std::nullopt;
+    if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+    // The count includes the terminator the system guarantees.
+    std::size_t units = bytes / sizeof(wchar_t);
+    while (units > 0 && buffer[units - 1] == L'\0')
+      --units;
+    return narrow(std::wstring_view(buffer.data(), units));
+  }
+  throw AppError::system(systemMessage(ERROR_MORE_DATA));
+}
+
+void RegistrySettings::write(std::string_view key, std::string_view value) {
+  HKEY raw = nullptr;
+  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr,
+                                   REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &raw, nullptr);
+  if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+  const RegKey opened(raw);
+  const std::wstring name = widen(key);
+  const std::wstring data = widen(value);
+  const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+  status = RegSetValueExW(opened.get(), name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(data.c_str()), bytes);
+  if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+}
+
+// --- files -------------------------------------------------------------------
+
+std::string FileSystem::programFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) throw AppError::system(systemMessage(GetLastError()));
+    // A full buffer means the path was cut: try again with more room.
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    if (path.size() >= 32768) throw AppError::system(systemMessage(ERROR_INSUFFICIENT_BUFFER));
+    path.resize(path.size() * 2);
+  }
+  const std::size_t cut = path.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) return {};
+  std::wstring folder = path.substr(0, cut);
+  // A drive root keeps its backslash ("C:\").
+  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+  return narrow(folder);
+}
+
+bool FileSystem::hasModificationTime(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  return GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data) != FALSE;
+}
+
+bool FileSystem::isListedFile(std::string_view path) {
+  if (path.empty()) return false;
+  WIN32_FIND_DATAW found{};
+  const FindHandle search(FindFirstFileW(widen(path).c_str(), &found));
+  if (!search) return false;
+  // A normal file, as a plain directory listing shows it: not a folder, and
+  // not hidden or a system file.
+  constexpr DWORD kNotNormal =
+      FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  do {
+    if ((found.dwFileAttributes & kNotNormal) == 0) return true;
+  } while (FindNextFileW(search.get(), &found));
+  return false;
+}
+
+// --- clock -------------------------------------------------------------------
+
+LocalDateTime Clock::now() {
+  SYSTEMTIME st{};
+  GetLocalTime(&st);
+  return {st.wYear, st.wMonth, st.wDay, st.wDayOfWeek, {st.wHour, st.wMinute, st.wSecond}};
+}
+
+std::int64_t Clock::monotonicMs() {
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER counter{};
+  if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 ||
+      !QueryPerformanceCounter(&counter)) {
+    return static_cast<std::int64_t>(GetTickCount64());
+  }
+  // Whole seconds and the rest apart, so that the product cannot overflow.
+  const std::int64_t f = frequency.QuadPart;
+  const std::int64_t c = counter.QuadPart;
+  return (c / f) * 1000 + (c % f) * 1000 / f;
+}
+
+// --- locale ------------------------------------------------------------------
+
+namespace {
+
+std::optional<std::string> localeText(LCTYPE item) {
+  wchar_t buffer[128] = {};
+  const int length =
+      GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, buffer, static_cast<int>(std::size(buffer)));
+  if (length <= 0) return std::nullopt;
+  return narrow(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)));
+}
+
+}  // namespace
+
+NumberFormat Locale::numberFormat() {
+  NumberFormat format;
+  if (auto v = localeText(LOCALE_SDECIMAL)) format.decimal = *v;
+  if (auto v = localeText(LOCALE_STHOUSAND)) format.group = *v;
+  if (auto v = localeText(LOCALE_SNEGATIVESIGN)) format.minus = *v;
+  // Most locales leave the positive sign empty; a plus is still read as one.
+  if (auto v = localeText(LOCALE_SPOSITIVESIGN)) format.plus = v->empty() ? "+" : *v;
+  return format;
+}
+
+TimeFormat Locale::timeFormat() {
+  TimeFormat format;
+  if (auto v = localeText(LOCALE_STIMEFORMAT)) format.pattern = *v;
+  if (auto v = localeText(LOCALE_S1159)) format.am = *v;
+  if (auto v = localeText(LOCALE_S2359)) format.pm = *v;
+  return format;
+}
+
+}  // namespace tarnavel::win32

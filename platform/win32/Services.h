@@ -1,0 +1,70 @@
+// The system services the logic uses, over the Windows API.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/System.h"
+
+namespace tarnavel::win32 {
+
+// Other programs' top-level windows. Every result of the system is passed on
+// as it comes; nothing here fails.
+class WindowSystem final : public platform::IWindowSystem {
+ public:
+  Hwnd32 firstSibling(Hwnd32 window) override;
+  Hwnd32 nextSibling(Hwnd32 window) override;
+  std::uint32_t style(Hwnd32 window) override;
+  int textLength(Hwnd32 window) override;
+  std::string text(Hwnd32 window, int bufferUnits) override;
+  void allowAnyForeground() override;
+  void setForeground(Hwnd32 window) override;
+  void setBand(Hwnd32 window, ZBand band) override;
+  void show(Hwnd32 window, ShowCommand command) override;
+};
+
+// The settings in the registry: one REG_SZ value per key under
+// HKEY_CURRENT_USER\Software\Kestrine\Tarnavel.
+class RegistrySettings final : public platform::ISettingsBackend {
+ public:
+  static constexpr const wchar_t* kDefaultKey = L"Software\\Kestrine\\Tarnavel";
+
+  // The key path below HKEY_CURRENT_USER; another one only for tests.
+  explicit RegistrySettings(std::wstring keyPath = kDefaultKey) : keyPath_(std::move(keyPath)) {}
+
+  // Nothing when the key or the value is not there (or holds no text); any
+  // other refusal throws AppError with the system's words.
+  std::optional<std::string> read(std::string_view key) override;
+  // Creates the key path when it is missing.
+  void write(std::string_view key, std::string_view value) override;
+
+ private:
+  std::wstring keyPath_;
+};
+
+class FileSystem final : public platform::IFileSystem {
+ public:
+  std::string programFolder() override;
+  bool hasModificationTime(std::string_view path) override;
+  bool isListedFile(std::string_view path) override;
+};
+
+class Clock final : public platform::IClock {
+ public:
+  LocalDateTime now() override;
+  std::int64_t monotonicMs() override;
+};
+
+// The user's locale, read fresh at every call (the user may change it while
+// the program runs).
+class Locale final : public platform::ILocale {
+ public:
+  NumberFormat numberFormat() override;
+  TimeFormat timeFormat() override;
+};
+
+}  // namespace tarnavel::win32

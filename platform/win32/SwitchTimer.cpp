@@ -1,0 +1,71 @@
+#include "platform/win32/SwitchTimer.h"
+
+#include "platform/Errors.h"
+#include "platform/win32/Text.h"
+
+namespace tarnavel::win32 {
+
+std::int64_t SwitchTimer::nowMs() {
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER count{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&count);
+  return count.QuadPart / (frequency.QuadPart / 1000);
+}
+
+void SwitchTimer::setEnabled(bool on) {
+  if (on == enabled_) return;
+  enabled_ = on;
+  apply();
+}
+
+void SwitchTimer::setInterval(int milliseconds) {
+  if (milliseconds == interval_) return;
+  interval_ = milliseconds;
+  apply();
+}
+
+void SwitchTimer::apply() {
+  if (!running()) {
+    stop();
+    return;
+  }
+  // Re-armed from inside a tick (the switch pauses the timer around the
+  // activation), the schedule goes on; otherwise a full interval from now.
+  pacer_.arm(nowMs(), interval_, inTick_);
+  if (!inTick_) schedule();
+}
+
+void SwitchTimer::schedule() {
+  const auto delay = pacer_.delay(nowMs());
+  const UINT ms = delay < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : static_cast<UINT>(delay);
+  if (SetTimer(owner_, id_, ms, nullptr) == 0) {
+    armed_ = false;
+    throw AppError::system(systemMessage(GetLastError()));
+  }
+  armed_ = true;
+}
+
+void SwitchTimer::stop() noexcept {
+  if (armed_) KillTimer(owner_, id_);
+  armed_ = false;
+}
+
+void SwitchTimer::onWmTimer(UINT_PTR id, const std::function<void()>& tick) {
+  if (id != id_) return;
+  stop();  // one shot: the next tick is armed when this one is done
+  if (!running() || inTick_) return;
+  pacer_.ticked(nowMs());
+  inTick_ = true;
+  try {
+    tick();
+  } catch (...) {
+    inTick_ = false;
+    if (running()) schedule();
+    throw;
+  }
+  inTick_ = false;
+  if (running()) schedule();
+}
+
+}  // namespace tarnavel::win32

@@ -1,0 +1,55 @@
+// The switch timer over SetTimer on the main window. It runs exactly while it
+// is enabled with a positive interval.
+//
+// Each tick is a one-shot timer aimed at the tick's place in the schedule
+// (TickPacer), so a coarse or late WM_TIMER does not push the following ticks
+// back: after N ticks, N intervals have passed on the monotonic clock. The
+// next tick is armed only after the current one has returned, so a tick that
+// lets messages run is never entered twice.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "platform/Ui.h"
+#include "switching/TickPacer.h"
+
+namespace tarnavel::win32 {
+
+class SwitchTimer final : public platform::ITimer {
+ public:
+  SwitchTimer(HWND owner, UINT_PTR id) noexcept : owner_(owner), id_(id) {}
+  SwitchTimer(SwitchTimer&&) = delete;
+  SwitchTimer& operator=(SwitchTimer&&) = delete;
+  SwitchTimer(const SwitchTimer&) = delete;
+  SwitchTimer& operator=(const SwitchTimer&) = delete;
+  ~SwitchTimer() override { stop(); }
+
+  bool enabled() const override { return enabled_; }
+  void setEnabled(bool on) override;
+  int interval() const override { return interval_; }
+  void setInterval(int milliseconds) override;
+
+  // A WM_TIMER for the main window: runs the tick when it is one of ours and
+  // the timer still runs (one already queued when it was stopped is not).
+  void onWmTimer(UINT_PTR id, const std::function<void()>& tick);
+  bool running() const { return enabled_ && interval_ > 0; }
+  bool ticking() const { return inTick_; }
+
+ private:
+  void apply();
+  void schedule();
+  void stop() noexcept;
+  static std::int64_t nowMs();
+
+  HWND owner_;
+  UINT_PTR id_;
+  bool enabled_ = false;
+  int interval_ = 0;
+  bool armed_ = false;
+  bool inTick_ = false;
+  TickPacer pacer_;
+};
+
+}  // namespace tarnavel::win32

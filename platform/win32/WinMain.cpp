@@ -1,0 +1,123 @@
+// The program's start: the main window and its controls, the services, the
+// logic of Form1 over them, its load step, and the message loop. Everything
+// runs on this one thread.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <exception>
+
+#include "app/Form1.h"
+#include "platform/win32/Dialogs.h"
+#include "platform/win32/MainWindow.h"
+#include "platform/win32/MessageLoop.h"
+#include "platform/win32/Services.h"
+#include "platform/win32/Text.h"
+
+namespace tarnavel::win32 {
+namespace {
+
+// The main window's events, handed to Form1.
+class Form1Events final : public FormEvents {
+ public:
+  explicit Form1Events(Form1& form) : form_(form) {}
+  void onCloseRequest() override { form_.Form_QueryUnload(); }
+  void onClick(Ctl control) override { form_.onClick(control); }
+  void onDoubleClick(Ctl control) override { form_.onDoubleClick(control); }
+  void onChange(Ctl control) override { form_.onChange(control); }
+  void onFocus(Ctl control, bool gained) override { form_.onFocus(control, gained); }
+  void onMouseMove(Ctl control) override { form_.onMouseMove(control); }
+  void onTimer() override { form_.onTimer(); }
+  // Form1 has no resize handler yet; minimising into the tray hangs on it.
+  void onResize() override {}
+
+ private:
+  Form1& form_;
+};
+
+int run(HINSTANCE instance) {
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof(classes);
+  classes.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES |
+                  ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&classes);
+
+  MainWindow window(instance);
+  MessageLoop loop(window);
+  Dialogs dialogs(instance, window);
+  WindowSystem windows;
+  RegistrySettings settings;
+  FileSystem files;
+  Clock clock;
+  Locale locale;
+
+  Form1Controls controls{
+      window,
+      window.control<PushButton>(Ctl::PushButton1),
+      window.control<PushButton>(Ctl::PushButton2),
+      window.control<PushButton>(Ctl::PushButton3),
+      window.control<PushButton>(Ctl::PushButton4),
+      window.control<PushButton>(Ctl::PushButton5),
+      window.control<PushButton>(Ctl::PushButton6),
+      window.control<PushButton>(Ctl::PushButton7),
+      window.control<PushButton>(Ctl::PushButton8),
+      window.control<PushButton>(Ctl::PushButton9),
+      window.control<PushButton>(Ctl::PushButton10),
+      window.control<Label>(Ctl::Label1),
+      window.control<Label>(Ctl::Label2),
+      window.control<Label>(Ctl::Label3),
+      window.control<Label>(Ctl::Label4),
+      window.control<Frame>(Ctl::Frame1),
+      window.control<Frame>(Ctl::Frame2),
+      window.control<Frame>(Ctl::Frame3),
+      window.control<Frame>(Ctl::Frame4),
+      window.control<ProgressBar>(Ctl::ProgressBar1),
+      window.control<OptionButton>(Ctl::Option1),
+      window.control<OptionButton>(Ctl::Option2),
+      window.control<OptionButton>(Ctl::Option3),
+      window.control<OptionButton>(Ctl::Option4),
+      window.control<OptionButton>(Ctl::Option5),
+      window.control<OptionButton>(Ctl::Option6),
+      window.control<OptionButton>(Ctl::Option7),
+      window.control<OptionButton>(Ctl::Option8),
+      window.control<TextBox>(Ctl::Text1),
+      window.control<TextBox>(Ctl::Text2),
+      window.control<TextBox>(Ctl::Text3),
+      window.control<TimePicker>(Ctl::dtpWeekly),
+      window.control<ComboBox>(Ctl::cboWeekly),
+      window.control<CheckBox>(Ctl::Check4),
+      window.control<CheckBox>(Ctl::Check8),
+      window.control<ListView>(Ctl::ListView1),
+      window.control<ListView>(Ctl::ListView2),
+      window.timer(),
+  };
+  Services services{dialogs, windows, settings, files, clock, locale, loop};
+
+  Form1 form(controls, services);
+  Form1Events events(form);
+  window.connect(&events);
+
+  form.Form_Load();
+  if (!loop.ended()) window.showAfterLoad();
+  const int exitCode = loop.run();
+  window.connect(nullptr);
+  return exitCode;
+}
+
+}  // namespace
+}  // namespace tarnavel::win32
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  try {
+    return tarnavel::win32::run(instance);
+  } catch (const std::exception& failure) {
+    // Only the start itself can fail this way (the window could not be made);
+    // the logic reports its own failures.
+    const std::wstring text =
+        L"Tarnavel could not start:\n" + tarnavel::win32::widen(failure.what());
+    MessageBoxW(nullptr, text.c_str(), L"Tarnavel", MB_OK | MB_ICONERROR);
+  } catch (...) {
+    MessageBoxW(nullptr, L"Tarnavel could not start.", L"Tarnavel", MB_OK | MB_ICONERROR);
+  }
+  return 1;
+}
