@@ -1,0 +1,178 @@
+#include "Targets.h"
+
+#include <algorithm>
+
+namespace e2e {
+
+namespace {
+
+constexpr UINT kCreate = WM_APP + 1;
+constexpr UINT kDestroy = WM_APP + 2;
+constexpr UINT kRaise = WM_APP + 3;
+constexpr UINT kQuit = WM_APP + 4;
+constexpr wchar_t kControlClass[] = L"TarnavelE2eTargetHost";
+constexpr wchar_t kTargetClass[] = L"TarnavelE2eTarget";
+
+struct CreateRequest {
+  const std::wstring* title;
+  TargetKind kind;
+  int x, y;
+  HWND result;
+};
+
+}  // namespace
+
+TargetHost::TargetHost() {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = std::thread([this, ready] { threadMain(ready); });
+  WaitForSingleObject(ready, 10000);
+  CloseHandle(ready);
+}
+
+TargetHost::~TargetHost() {
+  if (control_) {
+    for (HWND w : windows())
+      destroy(w);
+    SendMessageW(control_, kQuit, 0, 0);
+  }
+  if (thread_.joinable()) thread_.join();
+}
+
+void TargetHost::threadMain(HANDLE ready) {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = controlProc;
+  wc.hInstance = inst;
+  wc.lpszClassName = kControlClass;
+  RegisterClassExW(&wc);  // a second host finds the class registered already
+
+  WNDCLASSEXW tc{};
+  tc.cbSize = sizeof tc;
+  tc.lpfnWndProc = targetProc;
+  tc.hInstance = inst;
+  tc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  tc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  tc.lpszClassName = kTargetClass;
+  RegisterClassExW(&tc);
+
+  // A message-only window: never part of the desktop's top-level windows.
+  HWND control =
+      CreateWindowExW(0, kControlClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
+  if (control) SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  control_ = control;
+  SetEvent(ready);
+  if (!control) return;
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+LRESULT CALLBACK TargetHost::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case kCreate: {
+      auto* req = reinterpret_cast<CreateRequest*>(lp);
+      DWORD style = WS_OVERLAPPEDWINDOW;
+      int width = 360, height = 200;
+      if (req->kind == TargetKind::NoMaximize) style &= ~static_cast<DWORD>(WS_MAXIMIZEBOX);
+      if (req->kind == TargetKind::Bare) {
+        style = WS_POPUP | WS_MAXIMIZEBOX;
+        width = height = 8;
+      }
+      HWND w = CreateWindowExW(0, kTargetClass, req->title->c_str(), style, req->x, req->y, width,
+                               height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+      if (w) {
+        switch (req->kind) {
+          case TargetKind::Hidden: break;
+          case TargetKind::Minimized: ShowWindow(w, SW_SHOWMINNOACTIVE); break;
+          default: ShowWindow(w, SW_SHOWNOACTIVATE); break;
+        }
+        UpdateWindow(w);
+      }
+      req->result = w;
+      return 0;
+    }
+    case kDestroy: return DestroyWindow(reinterpret_cast<HWND>(lp)) ? 1 : 0;
+    case kRaise:
+      return SetWindowPos(reinterpret_cast<HWND>(lp), HWND_TOP, 0, 0, 0, 0,
+                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE)
+                 ? 1
+                 : 0;
+    case kQuit:
+      DestroyWindow(hwnd);
+      PostQuitMessage(0);
+      return 0;
+    default: return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
+LRESULT CALLBACK TargetHost::targetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+HWND TargetHost::create(const std::wstring& title, TargetKind kind) {
+  if (!control_) return nullptr;
+  CreateRequest req{&title, kind, 0, 0, nullptr};
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    int slot = placed_++ % 12;
+    req.x = 30 + 40 * slot;
+    req.y = 30 + 30 * slot;
+  }
+  SendMessageW(control_, kCreate, 0, reinterpret_cast<LPARAM>(&req));
+  if (req.result) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    windows_.push_back(req.result);
+  }
+  return req.result;
+}
+
+bool TargetHost::destroy(HWND window) {
+  if (!control_) return false;
+  SendMessageW(control_, kDestroy, 0, reinterpret_cast<LPARAM>(window));
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
+  }
+  return !IsWindow(window);
+}
+
+bool TargetHost::raise(HWND window) {
+  return control_ && SendMessageW(control_, kRaise, 0, reinterpret_cast<LPARAM>(window)) != 0;
+}
+
+std::vector<HWND> TargetHost::windows() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return windows_;
+}
+
+std::vector<HWND> topLevelWindowsInZOrder() {
+  std::vector<HWND> out;
+  HWND w = GetTopWindow(nullptr);
+  for (int guard = 0; w && guard < 100000; ++guard) {
+    out.push_back(w);
+    w = GetWindow(w, GW_HWNDNEXT);
+  }
+  return out;
+}
+
+bool qualifiesForList(HWND window, HWND programMain) {
+  if (window == programMain) return false;
+  LONG style = GetWindowLongW(window, GWL_STYLE);
+  if ((style & (WS_VISIBLE | WS_MAXIMIZEBOX)) != (WS_VISIBLE | WS_MAXIMIZEBOX)) return false;
+  return GetWindowTextLengthW(window) > 0;
+}
+
+std::wstring windowTitle(HWND window) {
+  int n = GetWindowTextLengthW(window);
+  if (n <= 0) return {};
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  int got = GetWindowTextW(window, s.data(), n + 1);
+  s.resize(static_cast<size_t>(std::max(got, 0)));
+  return s;
+}
+
+}  // namespace e2e

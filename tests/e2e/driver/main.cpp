@@ -1,0 +1,108 @@
+// tarnavel_e2e: drives tarnavel.exe from outside, under Wine or Windows.
+//
+//   tarnavel_e2e [--app PATH] [--case NAME]... [--list] [--verbose]
+//                [--selftest] [--screenshot-signal PATH]
+//   tarnavel_e2e --close
+//
+// Without --app the program is looked for next to the driver. --case runs
+// only the named cases (repeatable). --selftest runs the checks of the
+// driver's own tools instead of the program's cases. --close asks every
+// running Tarnavel to close, the way its close box does, and waits for it.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Cases.h"
+#include "Harness.h"
+#include "SelfTest.h"
+#include "Text.h"
+
+namespace {
+
+std::wstring modulePath() {
+  std::wstring path(32768, L'\0');
+  DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  path.resize(n);
+  return path;
+}
+
+// Posts WM_CLOSE to every Tarnavel main window, shown or hidden, and waits up
+// to ten seconds for their processes to end.
+int closeAll() {
+  std::vector<HANDLE> processes;
+  HWND w = nullptr;
+  while ((w = FindWindowExW(nullptr, w, L"Tarnavel.Form1", nullptr)) != nullptr) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (HANDLE p = OpenProcess(SYNCHRONIZE, FALSE, pid)) processes.push_back(p);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+  }
+  int left = 0;
+  for (HANDLE p : processes) {
+    if (WaitForSingleObject(p, 10000) != WAIT_OBJECT_0) ++left;
+    CloseHandle(p);
+  }
+  return left == 0 ? 0 : 1;
+}
+
+int usage() {
+  e2e::printLine(
+      "usage: tarnavel_e2e [--app PATH] [--case NAME]... [--list] [--verbose] [--selftest] "
+      "[--screenshot-signal PATH]");
+  return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace e2e;
+  // Lines end with LF alone, as the runner on Linux expects.
+  _setmode(_fileno(stdout), _O_BINARY);
+  Options options;
+  options.selfPath = modulePath();
+  std::vector<std::string> only;
+  bool list = false;
+  bool selftest = false;
+  for (int i = 1; i < argc; ++i) {
+    std::wstring arg = argv[i];
+    auto value = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : std::wstring(); };
+    if (arg == L"--fixture") return runFixture();
+    if (arg == L"--close") return closeAll();
+    if (arg == L"--app") {
+      options.appPath = value();
+    } else if (arg == L"--case") {
+      only.push_back(utf8(value()));
+    } else if (arg == L"--list") {
+      list = true;
+    } else if (arg == L"--verbose") {
+      options.verbose = true;
+    } else if (arg == L"--selftest") {
+      selftest = true;
+    } else if (arg == L"--screenshot-signal") {
+      options.screenshotSignal = value();
+    } else {
+      return usage();
+    }
+  }
+  if (options.appPath.empty()) {
+    auto dir = options.selfPath.substr(0, options.selfPath.find_last_of(L"\\/") + 1);
+    options.appPath = dir + L"tarnavel.exe";
+  }
+  auto cases = selftest ? selfTestCases() : tarnavelCases();
+  if (list) {
+    for (const auto& c : cases)
+      printLine(c.name + " - " + c.summary);
+    return 0;
+  }
+  if (!selftest && GetFileAttributesW(options.appPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    printLine("no program at " + utf8(options.appPath));
+    printLine("0 passed, 1 failed");
+    return 1;
+  }
+  return runCases(cases, only, options) == 0 ? 0 : 1;
+}

@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# End-to-end run of tarnavel.exe under Wine on a private virtual display.
+#
+#   tests/e2e/run.sh <path-to-tarnavel.exe> <path-to-tarnavel_e2e.exe> [driver arguments...]
+#   tests/e2e/run.sh --exe <path-to-some-test.exe> [arguments...]
+#
+# The second form runs any other test program (such as the Windows layer's
+# own tests) the same way; it too must end with "N passed, M failed".
+#
+# Starts Xvfb on a free display, openbox on it and a fresh Wine prefix in a
+# temporary folder, runs the driver (which prints one line per case and the
+# line "N passed, M failed" last) and exits with the driver's exit code.
+# Everything started here is ended on the way out, whatever happens.
+#
+# Environment:
+#   E2E_SCREENSHOT  if set, the driver's start case leaves a screenshot of the
+#                   screen with the main window on it at this path (PNG).
+#   E2E_KEEP        if set to 1, the temporary folder (prefix, logs) is kept.
+set -u
+
+if [ $# -lt 2 ]; then
+  echo "usage: $0 <tarnavel.exe> <tarnavel_e2e.exe> [driver arguments...]" >&2
+  echo "       $0 --exe <test.exe> [arguments...]" >&2
+  exit 2
+fi
+if [ "$1" = "--exe" ]; then
+  APP_EXE=""
+  DRIVER_EXE=$(readlink -f "$2")
+else
+  APP_EXE=$(readlink -f "$1")
+  DRIVER_EXE=$(readlink -f "$2")
+fi
+shift 2
+for f in ${APP_EXE:+"$APP_EXE"} "$DRIVER_EXE"; do
+  if [ ! -f "$f" ]; then
+    echo "e2e: no such file: $f" >&2
+    exit 2
+  fi
+done
+for tool in wine wineserver Xvfb openbox; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "e2e: '$tool' is not installed" >&2
+    exit 2
+  fi
+done
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/tarnavel-e2e.XXXXXX")
+XVFB_PID=""
+WM_PID=""
+WATCHER_PID=""
+
+cleanup() {
+  local rc=$?
+  trap - EXIT INT TERM
+  if [ -n "$WATCHER_PID" ] && kill -0 "$WATCHER_PID" 2>/dev/null; then
+    kill "$WATCHER_PID" 2>/dev/null
+  fi
+  if [ -d "${WINEPREFIX:-}" ]; then
+    WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1
+    WINEPREFIX="$WINEPREFIX" timeout 20 wineserver -w >/dev/null 2>&1
+  fi
+  if [ -n "$WM_PID" ]; then
+    kill "$WM_PID" 2>/dev/null
+    wait "$WM_PID" 2>/dev/null
+  fi
+  if [ -n "$XVFB_PID" ]; then
+    kill "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
+  fi
+  if [ "${E2E_KEEP:-0}" = "1" ]; then
+    echo "e2e: kept $WORK" >&2
+  else
+    rm -rf "$WORK"
+  fi
+  exit "$rc"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# --- virtual display on a free number ----------------------------------------
+# Xvfb picks the number itself and writes it to the descriptor given.
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$WORK/display" \
+  >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 1 100); do
+  [ -s "$WORK/display" ] && break
+  kill -0 "$XVFB_PID" 2>/dev/null || break
+  sleep 0.1
+done
+DISPLAY_NUM=$(tr -dc '0-9' <"$WORK/display" 2>/dev/null)
+if [ -z "$DISPLAY_NUM" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+  echo "e2e: could not start Xvfb; log follows" >&2
+  tail -n 20 "$WORK/xvfb.log" >&2
+  exit 3
+fi
+export DISPLAY=":$DISPLAY_NUM"
+
+openbox >"$WORK/openbox.log" 2>&1 &
+WM_PID=$!
+
+# --- a fresh Wine prefix -------------------------------------------------------
+export WINEPREFIX="$WORK/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset WINEARCH
+if ! timeout 120 wineboot -i >"$WORK/wineboot.log" 2>&1; then
+  echo "e2e: wineboot failed; log follows" >&2
+  tail -n 20 "$WORK/wineboot.log" >&2
+  exit 3
+fi
+
+# --- the driver ----------------------------------------------------------------
+# Unix paths reach the Windows side through drive Z:, which a new prefix maps to /.
+winpath() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
+
+DRIVER_ARGS=()
+[ -n "$APP_EXE" ] && DRIVER_ARGS=(--app "$(winpath "$APP_EXE")")
+if [ -n "$APP_EXE" ] && [ -n "${E2E_SCREENSHOT:-}" ] && command -v import >/dev/null 2>&1; then
+  # The driver asks for the screenshot with a file once the main window is up
+  # and waits for the answer file; a watcher here takes it with ImageMagick.
+  mkdir -p "$(dirname "$E2E_SCREENSHOT")"
+  SHOT=$(readlink -f "$E2E_SCREENSHOT")
+  SIGNAL="$WORK/screenshot"
+  DRIVER_ARGS+=(--screenshot-signal "$(winpath "$WORK")\\screenshot")
+  (
+    for _ in $(seq 1 3000); do
+      if [ -e "$SIGNAL.req" ]; then
+        import -display "$DISPLAY" -window root "$SHOT" >/dev/null 2>&1
+        touch "$SIGNAL.done"
+        break
+      fi
+      sleep 0.1
+    done
+  ) &
+  WATCHER_PID=$!
+fi
+
+# The driver prints one line per case and the summary line last. Should it
+# die before the summary, one is made here from its case lines, so that the
+# output always ends with "N passed, M failed".
+timeout 280 wine "$DRIVER_EXE" ${DRIVER_ARGS[@]+"${DRIVER_ARGS[@]}"} "$@" | tee "$WORK/driver.out"
+RC=${PIPESTATUS[0]}
+# A program writing in text mode ends its lines with CR LF.
+if ! tail -n 1 "$WORK/driver.out" | tr -d '\r' | grep -Eq '^[0-9]+ passed, [0-9]+ failed$'; then
+  if [ "$RC" -eq 124 ]; then
+    echo "e2e: the driver did not finish within 280 s" >&2
+  else
+    echo "e2e: the driver ended without its summary (exit code $RC)" >&2
+  fi
+  PASSED=$(grep -c '^PASS ' "$WORK/driver.out")
+  FAILED=$(grep -c '^FAIL ' "$WORK/driver.out")
+  echo "$PASSED passed, $((FAILED + 1)) failed"
+  [ "$RC" -eq 0 ] && RC=1
+fi
+exit "$RC"
