@@ -43,3 +43,4 @@ build_windows() {
 
 TARNAVEL_EXE="$TARNAVEL_ROOT/build/win/platform/win32/tarnavel.exe"
 TARNAVEL_E2E="$TARNAVEL_ROOT/build/win/tests/e2e/tarnavel_e2e.exe"
+TARNAVEL_WIN32_TESTS="$TARNAVEL_ROOT/build/win/platform/win32/tests/tarnavel_win32_tests.exe"
