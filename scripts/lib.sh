@@ -10,7 +10,7 @@ TARNAVEL_PACKAGES=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64
   xvfb openbox xdotool x11-utils imagemagick
-  fonts-liberation fonts-wqy-microhei
+  fonts-liberation
   procps psmisc
 )
 

@@ -15,7 +15,11 @@
 # Environment:
 #   E2E_SCREENSHOT  if set, the driver's start case leaves a screenshot of the
 #                   screen with the main window on it at this path (PNG).
+#   E2E_SCREENSHOT_OF  a window title pattern: the screenshot shows that window
+#                   alone (the whole screen otherwise).
 #   E2E_KEEP        if set to 1, the temporary folder (prefix, logs) is kept.
+#   E2E_TIMEOUT     seconds the driver may take in all (600 unless set).
+#   E2E_SWITCHES    switches the interval case waits for (5 unless set more).
 set -u
 
 if [ $# -lt 2 ]; then
@@ -126,7 +130,13 @@ if [ -n "$APP_EXE" ] && [ -n "${E2E_SCREENSHOT:-}" ] && command -v import >/dev/
   (
     for _ in $(seq 1 3000); do
       if [ -e "$SIGNAL.req" ]; then
-        import -display "$DISPLAY" -window root "$SHOT" >/dev/null 2>&1
+        # E2E_SCREENSHOT_OF names a window to take alone, with its frame.
+        window=root
+        if [ -n "${E2E_SCREENSHOT_OF:-}" ] && command -v xdotool >/dev/null 2>&1; then
+          window=$(xdotool search --onlyvisible --name "$E2E_SCREENSHOT_OF" 2>/dev/null | head -n 1)
+          [ -n "$window" ] || window=root
+        fi
+        import -display "$DISPLAY" -frame -window "$window" "$SHOT" >/dev/null 2>&1
         touch "$SIGNAL.done"
         break
       fi
@@ -139,12 +149,12 @@ fi
 # The driver prints one line per case and the summary line last. Should it
 # die before the summary, one is made here from its case lines, so that the
 # output always ends with "N passed, M failed".
-timeout 280 wine "$DRIVER_EXE" ${DRIVER_ARGS[@]+"${DRIVER_ARGS[@]}"} "$@" | tee "$WORK/driver.out"
+timeout "${E2E_TIMEOUT:-600}" wine "$DRIVER_EXE" ${DRIVER_ARGS[@]+"${DRIVER_ARGS[@]}"} "$@" | tee "$WORK/driver.out"
 RC=${PIPESTATUS[0]}
 # A program writing in text mode ends its lines with CR LF.
 if ! tail -n 1 "$WORK/driver.out" | tr -d '\r' | grep -Eq '^[0-9]+ passed, [0-9]+ failed$'; then
   if [ "$RC" -eq 124 ]; then
-    echo "e2e: the driver did not finish within 280 s" >&2
+    echo "e2e: the driver did not finish within ${E2E_TIMEOUT:-600} s" >&2
   else
     echo "e2e: the driver ended without its summary (exit code $RC)" >&2
   fi

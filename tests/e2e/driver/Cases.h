@@ -7,6 +7,11 @@
 
 namespace e2e {
 
+// Every case of the program: the window, list and queue cases, then the
+// switching cases.
 std::vector<Case> tarnavelCases();
+std::vector<Case> switchingCases();
+// Not a test: the window set up for the README's screenshot (--picture).
+std::vector<Case> pictureCases();
 
 }  // namespace e2e

@@ -1,6 +1,7 @@
 #include "Targets.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace e2e {
 
@@ -12,6 +13,9 @@ constexpr UINT kRaise = WM_APP + 3;
 constexpr UINT kQuit = WM_APP + 4;
 constexpr wchar_t kControlClass[] = L"TarnavelE2eTargetHost";
 constexpr wchar_t kTargetClass[] = L"TarnavelE2eTarget";
+
+std::mutex g_bandMutex;
+std::vector<BandEntry> g_bandEntries;
 
 struct CreateRequest {
   const std::wstring* title;
@@ -110,7 +114,19 @@ LRESULT CALLBACK TargetHost::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 }
 
 LRESULT CALLBACK TargetHost::targetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_WINDOWPOSCHANGING) {
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+    if ((pos->flags & SWP_NOZORDER) == 0 && pos->hwndInsertAfter == HWND_TOPMOST) {
+      std::lock_guard<std::mutex> lock(g_bandMutex);
+      g_bandEntries.push_back({hwnd, GetTickCount64()});
+    }
+  }
   return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+std::vector<BandEntry> takeBandEntries() {
+  std::lock_guard<std::mutex> lock(g_bandMutex);
+  return std::exchange(g_bandEntries, {});
 }
 
 HWND TargetHost::create(const std::wstring& title, TargetKind kind) {

@@ -55,6 +55,16 @@ class TargetHost {
   int placed_ = 0;
 };
 
+// A target entering the topmost band: the first step of every switch that
+// reaches it, whatever the window manager does with the foreground.
+struct BandEntry {
+  HWND window;
+  ULONGLONG atMs;  // GetTickCount64 when it happened
+};
+
+// The band entries of all targets since the last call, in order.
+std::vector<BandEntry> takeBandEntries();
+
 // The top-level windows of the desktop in Z order, topmost first, as
 // GetWindow(GW_HWNDFIRST / GW_HWNDNEXT) walks them.
 std::vector<HWND> topLevelWindowsInZOrder();

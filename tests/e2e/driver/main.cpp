@@ -2,11 +2,13 @@
 //
 //   tarnavel_e2e [--app PATH] [--case NAME]... [--list] [--verbose]
 //                [--selftest] [--screenshot-signal PATH]
+//   tarnavel_e2e --picture [--app PATH] [--screenshot-signal PATH]
 //   tarnavel_e2e --close
 //
 // Without --app the program is looked for next to the driver. --case runs
 // only the named cases (repeatable). --selftest runs the checks of the
-// driver's own tools instead of the program's cases. --close asks every
+// driver's own tools instead of the program's cases. --picture sets the
+// window up for the README's screenshot. --close asks every
 // running Tarnavel to close, the way its close box does, and waits for it.
 #include <windows.h>
 
@@ -68,6 +70,7 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> only;
   bool list = false;
   bool selftest = false;
+  bool picture = false;
   for (int i = 1; i < argc; ++i) {
     std::wstring arg = argv[i];
     auto value = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : std::wstring(); };
@@ -81,6 +84,8 @@ int wmain(int argc, wchar_t** argv) {
       list = true;
     } else if (arg == L"--verbose") {
       options.verbose = true;
+    } else if (arg == L"--picture") {
+      picture = true;
     } else if (arg == L"--selftest") {
       selftest = true;
     } else if (arg == L"--screenshot-signal") {
@@ -93,7 +98,7 @@ int wmain(int argc, wchar_t** argv) {
     auto dir = options.selfPath.substr(0, options.selfPath.find_last_of(L"\\/") + 1);
     options.appPath = dir + L"tarnavel.exe";
   }
-  auto cases = selftest ? selfTestCases() : tarnavelCases();
+  auto cases = selftest ? selfTestCases() : picture ? pictureCases() : tarnavelCases();
   if (list) {
     for (const auto& c : cases)
       printLine(c.name + " - " + c.summary);

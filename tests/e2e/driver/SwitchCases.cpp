@@ -1,0 +1,568 @@
+// The end-to-end cases of switching on schedule: the real program brings the
+// driver's windows forward under each schedule, and turns on and off.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <set>
+
+#include "CaseSupport.h"
+#include "Cases.h"
+
+namespace e2e {
+namespace {
+
+constexpr wchar_t kTurnOff[] = L"Turn Off";
+constexpr wchar_t kSwitchEvery[] = L"Switch every:";
+constexpr wchar_t kDaily[] = L"Daily:";
+constexpr wchar_t kCustom[] = L"Custom (set switch time for each app)";
+constexpr wchar_t kDoNothing[] = L"Do Nothing (Recommended)";
+constexpr wchar_t kShowNormal[] = L"Show Normal";
+constexpr wchar_t kShowMaximized[] = L"Show Maximized";
+constexpr wchar_t kShowMinimized[] = L"Show Minimized";
+constexpr wchar_t kStatusOn[] = L"On. Next switch will occur in: ";
+constexpr wchar_t kOff[] = L"Off.";
+constexpr wchar_t kQueueEmpty[] = L"Please add items to the 'Queue' list below before turning on.";
+constexpr wchar_t kTimePrompt[] = L"Please set Time Before Switch in seconds for ";
+constexpr wchar_t kStartStop[] = L"StartStopState";
+constexpr int kInputEditId = 101;
+
+// --- the program's other controls ---------------------------------------------
+
+// The frame whose caption is the status line ("Off." or "On. ...").
+HWND statusFrame(Ctx& ctx, Session& s) {
+  for (HWND w : s.app->childrenOfClass(L"Button")) {
+    if ((GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX) continue;
+    const std::wstring text = remoteText(w);
+    if (text.rfind(L"O", 0) == 0) return w;
+  }
+  ctx.abort("no frame with the status line");
+}
+
+HWND onlyChild(Ctx& ctx, Session& s, const wchar_t* cls) {
+  auto found = s.app->childrenOfClass(cls);
+  ctx.require(found.size() == 1,
+              "expected one " + utf8(cls) + ", found " + std::to_string(found.size()));
+  return found[0];
+}
+
+// Text1, Text2 and Text3 are the window's only edit boxes, in this order.
+void typeInterval(Ctx& ctx, Session& s, const wchar_t* h, const wchar_t* m, const wchar_t* sec) {
+  auto edits = s.app->childrenOfClass(L"Edit");
+  ctx.require(edits.size() == 3, "expected the three interval boxes");
+  const wchar_t* texts[] = {h, m, sec};
+  for (int i = 0; i < 3; ++i) {
+    DWORD_PTR result = 0;
+    ctx.require(SendMessageTimeoutW(edits[static_cast<size_t>(i)], WM_SETTEXT, 0,
+                                    reinterpret_cast<LPARAM>(texts[i]), SMTO_ABORTIFHUNG, 5000,
+                                    &result) != 0,
+                "could not type into interval box " + std::to_string(i + 1));
+  }
+  const std::wstring keys[] = {L"Text1", L"Text2", L"Text3"};
+  for (int i = 0; i < 3; ++i) {
+    std::optional<std::wstring> stored;
+    bool ok = waitUntil([&] { return (stored = readSetting(keys[i])) && *stored == texts[i]; },
+                        kChangeTimeoutMs);
+    std::string what = quoted(keys[i]);
+    what.append(" is ").append(show(stored)).append(" after typing ").append(quoted(texts[i]));
+    ctx.check(ok, what);
+  }
+}
+
+int progressPos(HWND bar) {
+  auto pos = sendWithTimeout(bar, PBM_GETPOS, 0, 0);
+  return pos ? static_cast<int>(*pos) : -1;
+}
+
+bool topmost(HWND w) {
+  return (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+// The "Turn On" / "Turn Off" button, found while it reads "Turn On".
+struct OnOff {
+  HWND button;
+  std::wstring caption() const { return remoteText(button); }
+};
+
+OnOff onOffButton(Ctx& ctx, Session& s) {
+  return {requireButton(ctx, s, kTurnOn)};
+}
+
+void pressOnOff(Ctx& ctx, Session& s, const OnOff& b) {
+  ctx.require(s.app->press(b.button), "could not post the click of the on/off button");
+}
+
+// Turns monitoring on and waits for the caption; the moment of the click.
+ULONGLONG turnOn(Ctx& ctx, Session& s, const OnOff& b) {
+  ctx.require(b.caption() == kTurnOn, "the button reads " + quoted(b.caption()) + " before on");
+  takeBandEntries();
+  const ULONGLONG at = GetTickCount64();
+  pressOnOff(ctx, s, b);
+  ctx.require(waitUntil([&] { return b.caption() == kTurnOff; }, kChangeTimeoutMs),
+              "the button reads " + quoted(b.caption()) + " after turning on");
+  return at;
+}
+
+void turnOff(Ctx& ctx, Session& s, const OnOff& b) {
+  pressOnOff(ctx, s, b);
+  ctx.require(waitUntil([&] { return b.caption() == kTurnOn; }, kChangeTimeoutMs),
+              "the button reads " + quoted(b.caption()) + " after turning off");
+}
+
+// Collects the switches (band entries) until count have come or timeoutMs
+// have passed, calling watch() every 20 ms meanwhile.
+std::vector<BandEntry> collectSwitches(size_t count, int timeoutMs,
+                                       const std::function<void()>& watch = {}) {
+  std::vector<BandEntry> seen;
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+  while (seen.size() < count && GetTickCount64() < end) {
+    for (const auto& e : takeBandEntries())
+      seen.push_back(e);
+    if (watch) watch();
+    Sleep(20);
+  }
+  for (const auto& e : takeBandEntries())
+    seen.push_back(e);
+  return seen;
+}
+
+std::string names(const std::vector<BandEntry>& seen, const std::vector<HWND>& targets) {
+  std::string s = "[";
+  for (size_t i = 0; i < seen.size(); ++i) {
+    auto it = std::find(targets.begin(), targets.end(), seen[i].window);
+    s += (i ? ", " : "") + (it == targets.end()
+                                ? hex(seen[i].window)
+                                : "target " + std::to_string(it - targets.begin() + 1));
+  }
+  return s + "]";
+}
+
+std::vector<HWND> windowsOf(const std::vector<BandEntry>& seen) {
+  std::vector<HWND> out;
+  for (const auto& e : seen)
+    out.push_back(e.window);
+  return out;
+}
+
+struct InputBox {
+  HWND dialog = nullptr;
+  std::wstring caption, prompt, preset;
+};
+
+// The program's input box, once it is up.
+std::optional<InputBox> waitInputBox(Session& s, int timeoutMs) {
+  std::optional<InputBox> found;
+  waitUntil(
+      [&] {
+        for (HWND w : topLevelWindowsOf(s.app->pid())) {
+          if (className(w) != L"#32770" || !IsWindowVisible(w)) continue;
+          const HWND edit = GetDlgItem(w, kInputEditId);
+          if (edit == nullptr) continue;
+          found = InputBox{w, remoteText(w), remoteText(GetDlgItem(w, 100)), remoteText(edit)};
+          return true;
+        }
+        return false;
+      },
+      timeoutMs);
+  return found;
+}
+
+// Types the answer and presses OK, or presses Cancel for no answer.
+bool answer(const InputBox& box, const std::optional<std::wstring>& text) {
+  if (text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(GetDlgItem(box.dialog, kInputEditId), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(text->c_str()), SMTO_ABORTIFHUNG, 5000, &result);
+  }
+  const int id = text ? IDOK : IDCANCEL;
+  PostMessageW(box.dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box.dialog, id)));
+  return waitUntil([&] { return !IsWindow(box.dialog) || !IsWindowVisible(box.dialog); }, 5000);
+}
+
+// Answers the prompt for one window's time before switch.
+void answerTime(Ctx& ctx, Session& s, const std::wstring& title, const wchar_t* preset,
+                const std::optional<std::wstring>& text) {
+  auto box = waitInputBox(s, kBoxTimeoutMs);
+  ctx.require(box.has_value(), "no prompt for the time before switch of " + quoted(title));
+  ctx.check(box->caption == kTitle, "the prompt's caption is " + quoted(box->caption));
+  ctx.check(box->prompt == std::wstring(kTimePrompt).append(title),
+            "the prompt says " + quoted(box->prompt));
+  ctx.check(box->preset == preset,
+            "the prompt offers " + quoted(box->preset) + ", expected " + quoted(preset));
+  ctx.require(answer(*box, text), "the prompt did not close");
+}
+
+std::vector<HWND> queueTargets(Ctx& ctx, Session& s, TargetHost& host, int n,
+                               const std::wstring& name) {
+  std::vector<HWND> targets;
+  for (int i = 1; i <= n; ++i)
+    targets.push_back(target(ctx, host, std::wstring(name).append(std::to_wstring(i))));
+  settle();
+  press(ctx, s, kRefresh);
+  for (int i = 1; i <= n; ++i) {
+    const std::wstring title = std::wstring(name).append(std::to_wstring(i));
+    ctx.require(waitUntil(
+                    [&] {
+                      auto titles = s.available->column(0);
+                      return titles && std::count(titles->begin(), titles->end(), title) == 1;
+                    },
+                    kChangeTimeoutMs),
+                "the available list does not show " + quoted(title));
+    addByButton(ctx, s, title);
+    ctx.require(waitUntil([&] { return s.queue->count() == i; }, kChangeTimeoutMs),
+                "the queue did not take " + quoted(title));
+  }
+  return targets;
+}
+
+// A fresh program with monitoring off at start.
+std::unique_ptr<Session> startOff(Ctx& ctx) {
+  freshSettings(ctx);
+  ctx.require(writeSetting(kStartStop, L"Off"), "could not write \"StartStopState\"");
+  return startProgram(ctx);
+}
+
+// --- the cases ---------------------------------------------------------------
+
+void intervalCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 3, L"Interval target ");
+  typeInterval(ctx, *s, L"0", L"0", L"2");
+  const OnOff button = onOffButton(ctx, *s);
+  const HWND status = statusFrame(ctx, *s);
+  const HWND bar = onlyChild(ctx, *s, PROGRESS_CLASSW);
+
+  const ULONGLONG on = turnOn(ctx, *s, button);
+  ctx.check(waitUntil([&] { return IsIconic(s->main()) != FALSE; }, kChangeTimeoutMs),
+            "turning on did not minimise the main window");
+  ctx.check(readSetting(kStartStop) == std::wstring(L"On"), "\"StartStopState\" is not \"On\"");
+
+  // Five switches, two seconds apart (E2E_SWITCHES asks for more, to see
+  // how the schedule holds over a longer run); meanwhile the status line
+  // counts down and the selected row is always the next one to switch.
+  std::size_t wanted = 5;
+  if (const char* more = std::getenv("E2E_SWITCHES")) {
+    wanted = std::max<std::size_t>(5, std::strtoul(more, nullptr, 10));
+  }
+  std::set<std::wstring> statuses;
+  const auto seen = collectSwitches(wanted, static_cast<int>(wanted) * 2000 + 4000,
+                                    [&] { statuses.insert(remoteText(status)); });
+  std::vector<HWND> expected;
+  for (std::size_t k = 0; k < wanted; ++k)
+    expected.push_back(targets[k % 3]);
+  ctx.check(windowsOf(seen) == expected,
+            "the switches went " + names(seen, targets) + ", expected targets 1, 2, 3, 1, 2, ...");
+  const std::set<std::wstring> countdown = {std::wstring(kStatusOn).append(L"00:00:01"),
+                                            std::wstring(kStatusOn).append(L"00:00:00")};
+  for (const auto& text : statuses) {
+    ctx.check(text == kOff || countdown.count(text) == 1, "the status line read " + quoted(text));
+  }
+  ctx.check(statuses.count(std::wstring(kStatusOn).append(L"00:00:01")) == 1,
+            "the status line never counted down");
+  // The selection after the last switch is the row after it.
+  const int next = static_cast<int>(wanted % 3);
+  ctx.check(waitUntil([&] { return s->queue->selection() == std::vector<int>{next}; }, 1500),
+            "the selected row is not the next to switch");
+  ctx.check(progressPos(bar) >= 0, "the progress bar does not answer");
+
+  // How closely the switches keep to the schedule.
+  if (!seen.empty()) {
+    double sum = 0;
+    double worst = 0;
+    for (size_t k = 0; k < seen.size(); ++k) {
+      const double due = static_cast<double>(on) + 2000.0 * static_cast<double>(k + 1);
+      const double off = static_cast<double>(seen[k].atMs) - due;
+      sum += std::fabs(off);
+      worst = std::max(worst, std::fabs(off));
+      ctx.check(std::fabs(off) < 400, "switch " + std::to_string(k + 1) + " came " +
+                                          std::to_string(static_cast<int>(off)) +
+                                          " ms off its schedule");
+    }
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "  switch timing, every 2 s: %zu switches, mean deviation %.0f ms, worst %.0f "
+                  "ms",
+                  seen.size(), sum / static_cast<double>(seen.size()), worst);
+    printLine(line);
+  }
+
+  // What the program holds after a few minutes' worth of work.
+  if (HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, s->app->pid())) {
+    PROCESS_MEMORY_COUNTERS_EX m{};
+    if (GetProcessMemoryInfo(p, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m)) {
+      char line[160];
+      std::snprintf(line, sizeof line,
+                    "  memory while switching: working set %.1f MB, private %.1f MB, peak working "
+                    "set %.1f MB",
+                    static_cast<double>(m.WorkingSetSize) / 1048576.0,
+                    static_cast<double>(m.PrivateUsage) / 1048576.0,
+                    static_cast<double>(m.PeakWorkingSetSize) / 1048576.0);
+      printLine(line);
+    }
+    CloseHandle(p);
+  }
+
+  turnOff(ctx, *s, button);
+  ctx.check(waitUntil([&] { return remoteText(status) == kOff; }, kChangeTimeoutMs),
+            "turning off left the status line at " + quoted(remoteText(status)));
+  ctx.check(progressPos(bar) == 0,
+            "turning off left the bar at " + std::to_string(progressPos(bar)));
+  ctx.check(remoteText(bar) == L"Progress Bar", "the bar's text is " + quoted(remoteText(bar)));
+  ctx.check(readSetting(kStartStop) == std::wstring(L"Off"), "\"StartStopState\" is not \"Off\"");
+  Sleep(2500);
+  ctx.check(takeBandEntries().empty(), "a switch came after turning off");
+  closeProgram(ctx, *s, "after switching");
+}
+
+void customCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 3, L"Custom target ");
+  press(ctx, *s, kCustom);
+  answerTime(ctx, *s, L"Custom target 1", L"60", L"2");
+  answerTime(ctx, *s, L"Custom target 2", L"60", std::nullopt);  // left without a time
+  answerTime(ctx, *s, L"Custom target 3", L"60", L"3");
+  const OnOff button = onOffButton(ctx, *s);
+  takeBandEntries();
+  pressOnOff(ctx, *s, button);
+  // Turning on asks again for the row without a time.
+  answerTime(ctx, *s, L"Custom target 2", L"60", std::wstring());
+  ctx.require(waitUntil([&] { return button.caption() == kTurnOff; }, kChangeTimeoutMs),
+              "the button did not turn to \"Turn Off\"");
+  const ULONGLONG on = GetTickCount64();
+
+  // Row 1 after 2 s; row 2 is passed over (its tick counts for row 3); row 3
+  // after 3 s; row 1 again after 2 s.
+  const auto seen = collectSwitches(3, 12000);
+  ctx.check(windowsOf(seen) == std::vector<HWND>{targets[0], targets[2], targets[0]},
+            "the switches went " + names(seen, targets) + ", expected targets 1, 3, 1");
+  if (seen.size() == 3) {
+    const long long first = static_cast<long long>(seen[0].atMs - on);
+    const long long second = static_cast<long long>(seen[1].atMs - seen[0].atMs);
+    const long long third = static_cast<long long>(seen[2].atMs - seen[1].atMs);
+    ctx.check(first > 1500 && first < 2600, "row 1 came after " + std::to_string(first) + " ms");
+    ctx.check(second > 2600 && second < 3400,
+              "row 3 came " + std::to_string(second) + " ms after row 1, expected 3 s");
+    ctx.check(third > 1600 && third < 2400,
+              "row 1 came " + std::to_string(third) + " ms after row 3, expected 2 s");
+  }
+  expectNoBox(ctx, *s, "while switching");
+  turnOff(ctx, *s, button);
+  closeProgram(ctx, *s, "after custom switching");
+}
+
+void dailyCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 2, L"Daily target ");
+
+  // Far enough from midnight that "today" stays today.
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  if (now.wHour == 23 && now.wMinute == 59 && now.wSecond > 40) Sleep(25000);
+
+  // The chosen moment: the start of a second a few seconds ahead.
+  GetLocalTime(&now);
+  const ULONGLONG nowTick = GetTickCount64();
+  FILETIME ft{};
+  SystemTimeToFileTime(&now, &ft);
+  ULARGE_INTEGER t{};
+  t.LowPart = ft.dwLowDateTime;
+  t.HighPart = ft.dwHighDateTime;
+  const ULONGLONG leadMs = 6000 - now.wMilliseconds;
+  t.QuadPart += leadMs * 10000;
+  ft.dwLowDateTime = t.LowPart;
+  ft.dwHighDateTime = t.HighPart;
+  SYSTEMTIME at{};
+  FileTimeToSystemTime(&ft, &at);
+  const ULONGLONG momentTick = nowTick + leadMs;
+
+  const HWND picker = onlyChild(ctx, *s, DATETIMEPICK_CLASSW);
+  RemoteBlock block(s->app->pid(), sizeof(SYSTEMTIME));
+  ctx.require(block.ok() && block.write(0, &at, sizeof at), "cannot reach the program's memory");
+  ctx.require(sendWithTimeout(picker, DTM_SETSYSTEMTIME, GDT_VALID,
+                              reinterpret_cast<LPARAM>(block.at(0))) == 1,
+              "the time picker did not take the time");
+  press(ctx, *s, kDaily);
+  const OnOff button = onOffButton(ctx, *s);
+  const HWND status = statusFrame(ctx, *s);
+  turnOn(ctx, *s, button);
+
+  std::set<std::wstring> before;
+  const auto seen = collectSwitches(2, static_cast<int>(momentTick - GetTickCount64()) + 3500, [&] {
+    if (GetTickCount64() + 300 < momentTick) before.insert(remoteText(status));
+  });
+  ctx.check(windowsOf(seen) == std::vector<HWND>{targets[0]},
+            "the daily moment switched " + names(seen, targets) + ", expected target 1 once");
+  if (!seen.empty()) {
+    const long long late =
+        static_cast<long long>(seen[0].atMs) - static_cast<long long>(momentTick);
+    char line[120];
+    std::snprintf(line, sizeof line, "  daily switch came %lld ms after its second began", late);
+    printLine(line);
+    ctx.check(late >= -100 && late <= 1100,
+              "the daily switch came " + std::to_string(late) + " ms after its moment");
+  }
+  for (const auto& text : before) {
+    ctx.check(text == kOff || (text.rfind(kStatusOn, 0) == 0 && text.size() == 31 + 8),
+              "before the moment the status line read " + quoted(text));
+  }
+  ctx.check(remoteText(status) == kStatusOn,
+            "after the moment the status line reads " + quoted(remoteText(status)));
+  turnOff(ctx, *s, button);
+  closeProgram(ctx, *s, "after the daily switch");
+}
+
+void afterSwitchCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 1, L"Shown target ");
+  const HWND w = targets[0];
+  typeInterval(ctx, *s, L"0", L"0", L"1");
+  const OnOff button = onOffButton(ctx, *s);
+
+  struct Step {
+    const wchar_t* option;
+    const char* what;
+    std::function<void()> before;
+    std::function<bool()> holds;
+  };
+  const Step steps[] = {
+      {kShowMaximized, "maximized", [] {}, [&] { return IsZoomed(w) != FALSE; }},
+      {kShowNormal, "normal", [] {}, [&] { return !IsZoomed(w) && !IsIconic(w); }},
+      {kShowMinimized, "minimized", [] {}, [&] { return IsIconic(w) != FALSE; }},
+      // Doing nothing leaves a minimized window minimized, a maximized one
+      // maximized.
+      {kDoNothing, "left minimized", [] {}, [&] { return IsIconic(w) != FALSE; }},
+      {kDoNothing, "left maximized",
+       [&] {
+         ShowWindowAsync(w, SW_SHOWMAXIMIZED);
+         waitUntil([&] { return IsZoomed(w) != FALSE; }, kChangeTimeoutMs);
+       },
+       [&] { return IsZoomed(w) != FALSE; }},
+  };
+  for (const auto& step : steps) {
+    press(ctx, *s, step.option);
+    step.before();
+    turnOn(ctx, *s, button);
+    const auto seen = collectSwitches(2, 4000);
+    ctx.check(seen.size() == 2, std::string(step.what) + ": " + std::to_string(seen.size()) +
+                                    " switches in 4 s, expected 2");
+    Sleep(300);
+    ctx.check(step.holds(), std::string("after switching with ") + quoted(step.option) +
+                                " the window is not " + step.what);
+    ctx.check(!topmost(w), std::string(step.what) + ": the window stayed topmost");
+    turnOff(ctx, *s, button);
+  }
+  closeProgram(ctx, *s, "after the show commands");
+}
+
+void onOffCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  freshSettings(ctx);
+  auto s = startProgram(ctx);
+  const OnOff button = onOffButton(ctx, *s);
+  const HWND status = statusFrame(ctx, *s);
+  const HWND bar = onlyChild(ctx, *s, PROGRESS_CLASSW);
+
+  // An empty queue: the refusal, and nothing changes.
+  {
+    SettingsTripwire tripwire;
+    ctx.require(tripwire.armed(), "could not arm the settings tripwire");
+    pressOnOff(ctx, *s, button);
+    expectBox(ctx, *s, kQueueEmpty, "turning on with an empty queue");
+    Sleep(kQuietMs);
+    ctx.check(tripwire.writes().empty(), "turning on an empty queue wrote " + tripwire.writes());
+  }
+  ctx.check(button.caption() == kTurnOn, "the button reads " + quoted(button.caption()));
+  ctx.check(remoteText(status) == kOff, "the status line reads " + quoted(remoteText(status)));
+  ctx.check(!IsIconic(s->main()), "the refusal minimised the window");
+
+  queueTargets(ctx, *s, *host, 1, L"On-off target ");
+  turnOn(ctx, *s, button);
+  ctx.check(waitUntil([&] { return IsIconic(s->main()) != FALSE; }, kChangeTimeoutMs),
+            "turning on did not minimise the main window");
+  ctx.check(readSetting(kStartStop) == std::wstring(L"On"), "\"StartStopState\" is not \"On\"");
+  ctx.check(waitUntil([&] { return remoteText(status).rfind(kStatusOn, 0) == 0; }, 2500),
+            "the status line does not count down: " + quoted(remoteText(status)));
+  ctx.check(waitUntil([&] { return progressPos(bar) > 0; }, 3000), "the bar never moved");
+
+  turnOff(ctx, *s, button);
+  ctx.check(waitUntil([&] { return remoteText(status) == kOff; }, kChangeTimeoutMs),
+            "the status line reads " + quoted(remoteText(status)) + " after turning off");
+  ctx.check(progressPos(bar) == 0, "the bar is at " + std::to_string(progressPos(bar)));
+  ctx.check(remoteText(bar) == L"Progress Bar", "the bar's text is " + quoted(remoteText(bar)));
+  ctx.check(readSetting(kStartStop) == std::wstring(L"Off"), "\"StartStopState\" is not \"Off\"");
+  ctx.check(IsIconic(s->main()) != FALSE, "turning off changed the window's state");
+  closeProgram(ctx, *s, "after turning on and off");
+}
+
+void closedWindowCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 3, L"Leaving target ");
+  typeInterval(ctx, *s, L"0", L"0", L"1");
+  ctx.require(host->destroy(targets[1]), "could not close target 2");
+  const OnOff button = onOffButton(ctx, *s);
+  turnOn(ctx, *s, button);
+  const auto seen = collectSwitches(3, 5000);
+  ctx.check(windowsOf(seen) == std::vector<HWND>{targets[0], targets[2], targets[0]},
+            "the switches went " + names(seen, targets) + ", expected targets 1, 3, 1");
+  if (seen.size() >= 2) {
+    const long long gap = static_cast<long long>(seen[1].atMs - seen[0].atMs);
+    ctx.check(gap > 1600 && gap < 2400, "target 3 came " + std::to_string(gap) +
+                                            " ms after target 1: the closed window's "
+                                            "turn should take its second");
+  }
+  expectNoBox(ctx, *s, "after the closed window's turn");
+  turnOff(ctx, *s, button);
+  closeProgram(ctx, *s, "after a closed window's turn");
+}
+
+// The window as the README shows it: a few windows of a control room listed,
+// three of them queued, an interval typed in, monitoring still off.
+void pictureCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  for (const wchar_t* title :
+       {L"Weather Radar – Live", L"Überwachung – Leitstand Nord", L"Network Operations Center"}) {
+    target(ctx, *host, title);
+  }
+  queueTargets(ctx, *s, *host, 3, L"Production Line ");
+  // Out of the picture, still listed: a minimized window keeps its place.
+  for (HWND w : host->windows())
+    ShowWindowAsync(w, SW_MINIMIZE);
+  typeInterval(ctx, *s, L"0", L"1", L"30");
+  ctx.require(s->queue->select(0), "could not select the first queue row");
+  screenshot(ctx, *s);
+  closeProgram(ctx, *s, "after the picture");
+}
+
+}  // namespace
+
+std::vector<Case> pictureCases() {
+  return {{"picture", "the window for the README", pictureCase}};
+}
+
+std::vector<Case> switchingCases() {
+  return {
+      {"interval", "every 2 s: targets in turn, the countdown, the selection, timing",
+       intervalCase},
+      {"custom", "times of each row: 2, none and 3 seconds", customCase},
+      {"daily", "the daily moment a few seconds ahead switches once, on time", dailyCase},
+      {"after_switch", "maximized, normal, minimized, and left as it was; never topmost",
+       afterSwitchCase},
+      {"on_off", "the empty-queue refusal, turning on and off", onOffCase},
+      {"closed_window", "a closed window's turn passes without a message", closedWindowCase},
+  };
+}
+
+}  // namespace e2e
