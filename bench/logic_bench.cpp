@@ -40,6 +40,29 @@ BENCHMARK(BM_RefreshList)
     ->Args({1001, 100})
     ->Unit(benchmark::kMicrosecond);
 
+// One tick of the switch timer, the work done every second while on: the
+// countdown, the status line and the bar, and every fifth tick a switch.
+void BM_Tick(benchmark::State& state) {
+  fake::FakeForm f;
+  f.settings.values["StartStopState"] = "Off";
+  std::string stored;
+  for (int i = 0; i < state.range(0); ++i) {
+    const Hwnd32 w = f.windows.openBelow("Dashboard " + std::to_string(i));
+    stored += std::to_string(w) + std::string(kFieldSeparator) + "Dashboard " + std::to_string(i) +
+              std::string(kFieldSeparator) + std::string(kRowTerminator);
+  }
+  f.settings.values["Queued Windows"] = stored;
+  Form1 form(f.controls, f.services);
+  form.Form_Load();
+  form.PushButton2_Click();  // on, every five seconds
+  for (auto _ : state) {
+    f.clock.advance(1);
+    form.Timer1_Timer();
+    f.windows.calls.clear();
+  }
+}
+BENCHMARK(BM_Tick)->Arg(3)->Arg(100)->Unit(benchmark::kMicrosecond);
+
 void BM_StoredFormRoundTrip(benchmark::State& state) {
   std::vector<StoredRow> rows;
   for (int i = 0; i < state.range(0); ++i) {

@@ -96,36 +96,31 @@ void ScheduleSettings::rebase() {
   countdown_.rebase(SecondsToSwitchTime(cx_.sys.clock, cx_.ui.dtpWeekly));
 }
 
+// The weekly and daily schedules count to a moment of the day and start
+// from a re-base; the interval and custom ones count seconds from zero.
+void ScheduleSettings::scheduleClick(bool toAMoment, bool onAWeekday) {
+  if (toAMoment) {
+    rebase();
+  } else {
+    countdown_.ElapsedSeconds = 0;
+  }
+  cx_.ui.dtpWeekly.setEnabled(toAMoment);
+  cx_.ui.cboWeekly.setEnabled(onAWeekday);
+  saveSchedule();
+  times_.ShowListColumn();
+}
+
 void ScheduleSettings::Option1_Click() {
-  rebase();
-  cx_.ui.dtpWeekly.setEnabled(true);
-  cx_.ui.cboWeekly.setEnabled(true);
-  saveSchedule();
-  times_.ShowListColumn();
+  scheduleClick(true, true);
 }
-
 void ScheduleSettings::Option2_Click() {
-  rebase();
-  cx_.ui.dtpWeekly.setEnabled(true);
-  cx_.ui.cboWeekly.setEnabled(false);
-  saveSchedule();
-  times_.ShowListColumn();
+  scheduleClick(true, false);
 }
-
 void ScheduleSettings::Option3_Click() {
-  countdown_.ElapsedSeconds = 0;
-  cx_.ui.dtpWeekly.setEnabled(false);
-  cx_.ui.cboWeekly.setEnabled(false);
-  saveSchedule();
-  times_.ShowListColumn();
+  scheduleClick(false, false);
 }
-
 void ScheduleSettings::Option7_Click() {
-  countdown_.ElapsedSeconds = 0;
-  cx_.ui.dtpWeekly.setEnabled(false);
-  cx_.ui.cboWeekly.setEnabled(false);
-  saveSchedule();
-  times_.ShowListColumn();
+  scheduleClick(false, false);
 }
 
 void ScheduleSettings::afterSwitchClick() {

@@ -52,6 +52,7 @@ class ScheduleSettings {
   void rebase();
 
  private:
+  void scheduleClick(bool toAMoment, bool onAWeekday);
   void saveSchedule();
   void saveAfterSwitch();
 
