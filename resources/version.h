@@ -14,7 +14,7 @@
 #define TARNAVEL_DOTTED3_(a, b, c) TARNAVEL_STRINGIFY_(a.b.c)
 #define TARNAVEL_DOTTED4_(a, b, c, d) TARNAVEL_STRINGIFY_(a.b.c.d)
 
-#define TARNAVEL_VERSION_STRING                                               \
+#define TARNAVEL_VERSION_STRING                                                             \
   TARNAVEL_DOTTED4_(TARNAVEL_VERSION_MAJOR, TARNAVEL_VERSION_MINOR, TARNAVEL_VERSION_PATCH, \
                     TARNAVEL_VERSION_BUILD)
 #define TARNAVEL_VERSION_SHORT_STRING \
