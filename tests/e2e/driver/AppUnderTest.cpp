@@ -49,13 +49,20 @@ std::wstring className(HWND hwnd) {
 }
 
 std::wstring remoteText(HWND hwnd) {
-  auto len = sendWithTimeout(hwnd, WM_GETTEXTLENGTH, 0, 0);
-  if (!len || *len < 0) return {};
-  std::wstring s(static_cast<size_t>(*len) + 1, L'\0');
-  auto got = sendWithTimeout(hwnd, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()));
-  if (!got) return {};
-  s.resize(static_cast<size_t>(*got));
-  return s;
+  // The text may change between asking for its length and for the text (the
+  // status line does, every second): read into room to spare, and again with
+  // more room when it filled what there was.
+  for (;;) {
+    auto len = sendWithTimeout(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    if (!len || *len < 0) return {};
+    std::wstring s(static_cast<size_t>(*len) + 256, L'\0');
+    auto got = sendWithTimeout(hwnd, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()));
+    if (!got) return {};
+    if (static_cast<size_t>(*got) + 1 < s.size()) {
+      s.resize(static_cast<size_t>(*got));
+      return s;
+    }
+  }
 }
 
 std::unique_ptr<AppUnderTest> AppUnderTest::start(const std::wstring& exe, const std::wstring& args,
