@@ -408,7 +408,9 @@ void dailyCase(Ctx& ctx) {
     char line[120];
     std::snprintf(line, sizeof line, "  daily switch came %lld ms after its second began", late);
     printLine(line);
-    ctx.check(late >= -100 && late <= 1100,
+    // A tick comes once a second, at the phase of turning on, give or take
+    // a timer quantum and a busy machine.
+    ctx.check(late >= -100 && late <= 1250,
               "the daily switch came " + std::to_string(late) + " ms after its moment");
   }
   for (const auto& text : before) {
