@@ -41,6 +41,8 @@ void SwitchTimer::Timer1_Timer() {
   auto& queue = cx_.ui.ListView2;
   auto& c = countdown;
   if (g.test(102, [&] { return queue.count() == 0; })) return;
+  // The user's rules for numbers, read once for the whole tick.
+  const NumberFormat format = cx_.sys.locale.numberFormat();
   if (g.test(104, [&] { return c.QueueIndex < 1; })) g.step(106, [&] { c.QueueIndex = 1; });
   if (g.test(108, [&] { return c.QueueIndex > queue.count(); })) {
     g.step(110, [&] { c.QueueIndex = queue.count(); });
@@ -48,12 +50,11 @@ void SwitchTimer::Timer1_Timer() {
   g.step(112, [&] { c.ElapsedSeconds = checked(std::int64_t{c.ElapsedSeconds} + 1); });
 
   if (g.test(120, [&] { return cx_.ui.Option1.value(); })) {
-    weeklyOrDaily(g, true);
+    weeklyOrDaily(g, true, format);
   } else if (g.test(182, [&] { return cx_.ui.Option2.value(); })) {
-    weeklyOrDaily(g, false);
+    weeklyOrDaily(g, false, format);
   } else if (g.test(244, [&] { return cx_.ui.Option3.value(); })) {
     // Boxes that do not read as numbers are put right, and stored so.
-    const NumberFormat format = cx_.sys.locale.numberFormat();
     const struct {
       Ctl box;
       const char* repair;
@@ -74,12 +75,12 @@ void SwitchTimer::Timer1_Timer() {
       c.SwitchSeconds =
           roundToLong(seconds(Ctl::Text1) * 3600 + seconds(Ctl::Text2) * 60 + seconds(Ctl::Text3));
     });
-    intervalCountdown(g, 260);
+    intervalCountdown(g, 260, format);
   } else if (g.test(318, [&] { return cx_.ui.Option7.value(); })) {
     // The row's own time before switch is the wait before it is activated.
     std::optional<double> time;
     const bool numeric = g.test(320, [&] {
-      time = readNumber(queue.text(c.QueueIndex, kTime), cx_.sys.locale.numberFormat());
+      time = readNumber(queue.text(c.QueueIndex, kTime), format);
       return time.has_value();
     });
     if (numeric) {
@@ -87,7 +88,7 @@ void SwitchTimer::Timer1_Timer() {
         if (!time) throw AppError::typeMismatch();
         c.SwitchSeconds = roundToLong(*time);
       });
-      intervalCountdown(g, 324);
+      intervalCountdown(g, 324, format);
     } else {
       // A row without a time is passed over without a switch.
       advance(g, 382);
@@ -96,7 +97,7 @@ void SwitchTimer::Timer1_Timer() {
   }
 }
 
-void SwitchTimer::weeklyOrDaily(Guard& g, bool weekly) {
+void SwitchTimer::weeklyOrDaily(Guard& g, bool weekly, const NumberFormat& format) {
   auto& c = countdown;
   auto& bar = cx_.ui.ProgressBar1;
   const int base = weekly ? 122 : 184;
@@ -124,10 +125,10 @@ void SwitchTimer::weeklyOrDaily(Guard& g, bool weekly) {
   if (!g.test(base + 16, [&] { return momentHasCome(weekly); })) return;
   const SequenceLabels weeklyLabels{140, 144, 160, 166, 168, 168, 178};
   const SequenceLabels dailyLabels{202, 206, 222, 228, 230, 230, 240};
-  switchSequence(g, weekly ? weeklyLabels : dailyLabels, weekly);
+  switchSequence(g, weekly ? weeklyLabels : dailyLabels, weekly, format);
 }
 
-void SwitchTimer::intervalCountdown(Guard& g, int b) {
+void SwitchTimer::intervalCountdown(Guard& g, int b, const NumberFormat& format) {
   auto& c = countdown;
   auto& bar = cx_.ui.ProgressBar1;
   g.step(b, [&] { bar.setMax(c.SwitchSeconds); });
@@ -142,7 +143,7 @@ void SwitchTimer::intervalCountdown(Guard& g, int b) {
   if (!monitoringOn()) return;
   if (g.test(b + 10, [&] { return c.ElapsedSeconds < c.SwitchSeconds; })) return;
   g.step(b + 12, [&] { c.ElapsedSeconds = 0; });
-  switchSequence(g, {b + 14, b + 18, b + 34, b + 40, b + 42, b + 44, b + 54}, false);
+  switchSequence(g, {b + 14, b + 18, b + 34, b + 40, b + 42, b + 44, b + 54}, false, format);
 }
 
 void SwitchTimer::advance(Guard& g, int label) {
@@ -153,15 +154,15 @@ void SwitchTimer::advance(Guard& g, int label) {
   }
 }
 
-void SwitchTimer::switchSequence(Guard& g, const SequenceLabels& l, bool weekly) {
+void SwitchTimer::switchSequence(Guard& g, const SequenceLabels& l, bool weekly,
+                                 const NumberFormat& format) {
   auto& c = countdown;
   auto& queue = cx_.ui.ListView2;
   g.step(l.disable, [&] { cx_.ui.Timer1.setEnabled(false); });
   g.step(l.disable + 2, [&] { cx_.ui.Timer1.setInterval(0); });
 
   auto activate = [&](ShowCommand command) {
-    const Hwnd32 handle =
-        textToLong(queue.text(c.QueueIndex, kHandleText), cx_.sys.locale.numberFormat());
+    const Hwnd32 handle = textToLong(queue.text(c.QueueIndex, kHandleText), format);
     SwitchTo(cx_.report, cx_.sys.windows, handle, command);
   };
   const auto& ui = cx_.ui;

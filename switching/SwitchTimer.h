@@ -31,9 +31,10 @@ class SwitchTimer {
   struct SequenceLabels {
     int disable, firstTest, advance, select, focusTest, focus, enable;
   };
-  void weeklyOrDaily(Guard& g, bool weekly);
-  void intervalCountdown(Guard& g, int firstLabel);
-  void switchSequence(Guard& g, const SequenceLabels& labels, bool weekly);
+  void weeklyOrDaily(Guard& g, bool weekly, const NumberFormat& format);
+  void intervalCountdown(Guard& g, int firstLabel, const NumberFormat& format);
+  void switchSequence(Guard& g, const SequenceLabels& labels, bool weekly,
+                      const NumberFormat& format);
   void advance(Guard& g, int label);
   // True when the chosen moment of some day lies after the previous tick and
   // not after this one, and no switch happened on that day yet.

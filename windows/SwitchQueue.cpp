@@ -164,18 +164,16 @@ void SwitchQueue::addSelected(const platform::IListView& available,
                               const std::function<void(int row)>& askTime) {
   Guard g(report_, "Form1.PushButton3_Click");
   if (g.test(100, [&] { return available.count() == 0; })) return;
-  // Nothing selected: nothing to add.
-  const int k = g.value(100, 0, [&] { return available.selected(); });
-  if (k == 0) return;
-  Hwnd32 h = 0;
-  std::string title;
-  bool known = false;
+  // The selected window; nothing selected, nothing to add.
+  std::optional<std::pair<Hwnd32, std::string>> picked;
   g.step(100, [&] {
-    h = handles.at(static_cast<std::size_t>(k - 1));
-    title = available.text(k);
-    known = true;
+    if (const int k = available.selected(); k != 0) {
+      picked.emplace(handles.at(static_cast<std::size_t>(k - 1)), available.text(k));
+    }
   });
-  if (!known) return;
+  if (!picked) return;
+  const Hwnd32 h = picked->first;
+  const std::string& title = picked->second;
   if (g.test(104, [&] { return holds(h); })) {
     g.step(106, [&] { dialogs.messageBox(kAlreadyQueued, kMbOk, appTitle); });
     return;
