@@ -1,11 +1,11 @@
 #include "app/Form1.h"
 
-#include "app/Main.h"
-#include "app/Numbers.h"
-#include "app/TimerPause.h"
+#include "core/Clock.h"
+#include "core/Main.h"
+#include "core/Numbers.h"
+#include "core/TimerPause.h"
 #include "help/HelpMessage.h"
 #include "platform/Errors.h"
-#include "switching/Clock.h"
 #include "windows/ListHelp.h"
 
 namespace tarnavel {
@@ -239,11 +239,9 @@ void Form1::onFocus(Ctl control, bool gained) {
   }
 }
 
+// The hover pointer and minimising into the tray come with those parts.
 void Form1::onMouseMove(Ctl) {}
-
-void Form1::onTimer() {
-  Timer1_Timer();
-}
+void Form1::onResize() {}
 
 void Form1::Timer1_Timer() {
   timer_.Timer1_Timer();

@@ -4,11 +4,12 @@
 
 #include <string>
 
-#include "app/Context.h"
-#include "app/ErrorReport.h"
-#include "app/Form1Controls.h"
-#include "app/Form1Layout.h"
-#include "app/Settings.h"
+#include "core/ErrorReport.h"
+#include "core/Settings.h"
+#include "form/Context.h"
+#include "form/Form1Controls.h"
+#include "form/Form1Layout.h"
+#include "form/FormEvents.h"
 #include "switching/Monitoring.h"
 #include "switching/ScheduleSettings.h"
 #include "switching/SwitchTimer.h"
@@ -18,22 +19,25 @@
 
 namespace tarnavel {
 
-class Form1 {
+class Form1 final : public FormEvents {
  public:
   Form1(Form1Controls& ui, Services& sys);
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
-  // --- events, as the platform layer delivers them -------------------------
   void Form_Load();
   // Any request to close the window; never refused. Ends the program.
   void Form_QueryUnload();
-  void onClick(Ctl control);
-  void onDoubleClick(Ctl control);
-  void onChange(Ctl control);
-  void onFocus(Ctl control, bool gained);
-  void onMouseMove(Ctl control);
-  void onTimer();
+
+  // --- FormEvents: the window's messages, as the platform layer decodes them
+  void onCloseRequest() override { Form_QueryUnload(); }
+  void onClick(Ctl control) override;
+  void onDoubleClick(Ctl control) override;
+  void onChange(Ctl control) override;
+  void onFocus(Ctl control, bool gained) override;
+  void onMouseMove(Ctl control) override;
+  void onTimer() override { Timer1_Timer(); }
+  void onResize() override;
 
   // --- the handlers, by their names ----------------------------------------
   void PushButton1_Click();   // Refresh List

@@ -68,8 +68,6 @@ class IClock {
  public:
   virtual ~IClock() = default;
   virtual LocalDateTime now() = 0;
-  // A clock that only goes forward, in milliseconds.
-  virtual std::int64_t monotonicMs() = 0;
 };
 
 // The user's locale rules for numbers and times of day.

@@ -1,6 +1,6 @@
 #include "switching/Activation.h"
 
-#include "app/Main.h"
+#include "core/Main.h"
 
 namespace tarnavel {
 

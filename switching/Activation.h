@@ -1,7 +1,7 @@
 // Bringing one window of another application to the front.
 #pragma once
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/System.h"
 
 namespace tarnavel {

@@ -2,7 +2,7 @@
 // hotkey, which runs the same procedure). The button's caption is the state.
 #pragma once
 
-#include "app/Context.h"
+#include "form/Context.h"
 #include "switching/Countdown.h"
 #include "switching/ScheduleSettings.h"
 #include "windows/TimeBeforeSwitch.h"

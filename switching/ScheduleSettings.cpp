@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/Numbers.h"
-#include "switching/Clock.h"
+#include "core/Clock.h"
+#include "core/Numbers.h"
 
 namespace tarnavel {
 namespace {

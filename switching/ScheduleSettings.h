@@ -3,8 +3,8 @@
 // interval boxes.
 #pragma once
 
-#include "app/Context.h"
-#include "app/Form1Layout.h"
+#include "form/Context.h"
+#include "form/Form1Layout.h"
 #include "switching/Countdown.h"
 #include "windows/TimeBeforeSwitch.h"
 

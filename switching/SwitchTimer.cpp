@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/Main.h"
-#include "app/Numbers.h"
-#include "app/TimerPause.h"
+#include "core/Clock.h"
+#include "core/Main.h"
+#include "core/Numbers.h"
+#include "core/TimerPause.h"
 #include "platform/Errors.h"
 #include "switching/Activation.h"
-#include "switching/Clock.h"
 #include "windows/SwitchQueue.h"
 
 namespace tarnavel {

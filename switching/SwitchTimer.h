@@ -3,7 +3,7 @@
 // window, then moves on to the next row.
 #pragma once
 
-#include "app/Context.h"
+#include "form/Context.h"
 #include "switching/Countdown.h"
 #include "switching/ScheduleSettings.h"
 

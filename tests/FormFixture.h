@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/ErrorReport.h"
 #include "app/Form1.h"
+#include "core/ErrorReport.h"
 #include "platform/fake/FakeForm.h"
 
 namespace tarnavel::testing {

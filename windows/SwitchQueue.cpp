@@ -1,7 +1,7 @@
 #include "windows/SwitchQueue.h"
 
-#include "app/Numbers.h"
-#include "app/TimerPause.h"
+#include "core/Numbers.h"
+#include "core/TimerPause.h"
 #include "platform/Errors.h"
 
 namespace tarnavel {

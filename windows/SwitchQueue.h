@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ErrorReport.h"
-#include "app/Settings.h"
+#include "core/ErrorReport.h"
+#include "core/Settings.h"
 #include "platform/System.h"
 #include "platform/Ui.h"
 

@@ -1,7 +1,7 @@
 #include "windows/TimeBeforeSwitch.h"
 
-#include "app/Numbers.h"
-#include "app/TimerPause.h"
+#include "core/Numbers.h"
+#include "core/TimerPause.h"
 
 namespace tarnavel {
 

@@ -3,7 +3,7 @@
 // in the queue's fourth column, exactly as the user typed it.
 #pragma once
 
-#include "app/Context.h"
+#include "form/Context.h"
 #include "windows/SwitchQueue.h"
 
 namespace tarnavel {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/System.h"
 #include "platform/Ui.h"
 

@@ -2,8 +2,9 @@
 // Form1 on.
 #pragma once
 
-#include "app/Form1Controls.h"
-#include "app/Form1Layout.h"
+#include "core/Clock.h"
+#include "form/Form1Controls.h"
+#include "form/Form1Layout.h"
 #include "platform/fake/FakeControls.h"
 #include "platform/fake/FakeSystem.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "switching/Clock.h"
+#include <chrono>
 
 namespace tarnavel::fake {
 namespace {
@@ -143,16 +143,30 @@ void FakeSettings::write(std::string_view key, std::string_view value) {
   writes.emplace_back(key);
 }
 
+// The fake keeps its own calendar (the standard library's), so that it does
+// not lean on the calendar code the tests check.
 void FakeClock::advance(int seconds) {
-  monotonic += static_cast<std::int64_t>(seconds) * 1000;
-  setLocal(localSeconds(current) + seconds);
+  using namespace std::chrono;
+  const auto date =
+      sys_days(year_month_day(year(current.year), month(static_cast<unsigned>(current.month)),
+                              day(static_cast<unsigned>(current.day))));
+  const auto at = date + hours(current.time.hour) + minutes(current.time.minute) +
+                  std::chrono::seconds(current.time.second);
+  setLocal(duration_cast<std::chrono::seconds>(at.time_since_epoch()).count() + seconds);
 }
 
 void FakeClock::setLocal(std::int64_t secondsSinceEpoch) {
-  const std::int64_t days = secondsSinceEpoch / 86400 - (secondsSinceEpoch % 86400 < 0 ? 1 : 0);
-  const auto total = static_cast<int>(secondsSinceEpoch - days * 86400);
-  current = civilFromDays(days);
-  current.time = {total / 3600, total / 60 % 60, total % 60};
+  using namespace std::chrono;
+  const sys_seconds at{std::chrono::seconds(secondsSinceEpoch)};
+  const sys_days date = floor<days>(at);
+  const year_month_day ymd(date);
+  const hh_mm_ss<std::chrono::seconds> time(at - date);
+  current = {static_cast<int>(ymd.year()),
+             static_cast<int>(static_cast<unsigned>(ymd.month())),
+             static_cast<int>(static_cast<unsigned>(ymd.day())),
+             static_cast<int>(weekday(date).c_encoding()),
+             {static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+              static_cast<int>(time.seconds().count())}};
 }
 
 }  // namespace tarnavel::fake

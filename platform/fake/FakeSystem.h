@@ -114,15 +114,13 @@ class FakeFiles : public platform::IFileSystem {
 class FakeClock : public platform::IClock {
  public:
   LocalDateTime now() override { return current; }
-  std::int64_t monotonicMs() override { return monotonic; }
-  // Moves both clocks on, carrying over midnight into the next day.
+  // Moves the clock on, carrying over midnight into the next day.
   void advance(int seconds);
   // Sets the local clock alone, as a clock adjustment does.
   void setLocal(std::int64_t secondsSinceEpoch);
   void setTime(TimeOfDay time) { current.time = time; }
 
   LocalDateTime current{2026, 12, 7, 1, {9, 0, 0}};  // a Monday
-  std::int64_t monotonic = 1'000'000;
 };
 
 class FakeLocale : public platform::ILocale {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/Clock.h"
 #include "platform/Errors.h"
 #include "platform/win32/Layout.h"
 

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Form1Layout.h"
+#include "form/Form1Layout.h"
 #include "platform/Ui.h"
 #include "platform/win32/Text.h"
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/Form1Layout.h"
+#include "form/Form1Layout.h"
 #include "platform/win32/Handles.h"
 
 namespace tarnavel::win32 {

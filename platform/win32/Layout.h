@@ -4,7 +4,7 @@
 // no window is needed to ask.
 #pragma once
 
-#include "app/Form1Layout.h"
+#include "form/Form1Layout.h"
 
 namespace tarnavel::win32 {
 

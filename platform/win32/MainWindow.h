@@ -9,11 +9,11 @@
 #include <optional>
 #include <vector>
 
-#include "app/Form1Layout.h"
+#include "form/Form1Layout.h"
+#include "form/FormEvents.h"
 #include "platform/Ui.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Fonts.h"
-#include "platform/win32/FormEvents.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/SwitchTimer.h"
 

@@ -144,7 +144,7 @@ LocalDateTime Clock::now() {
   return {st.wYear, st.wMonth, st.wDay, st.wDayOfWeek, {st.wHour, st.wMinute, st.wSecond}};
 }
 
-std::int64_t Clock::monotonicMs() {
+std::int64_t monotonicMs() {
   LARGE_INTEGER frequency{};
   LARGE_INTEGER counter{};
   if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 ||

@@ -56,8 +56,11 @@ class FileSystem final : public platform::IFileSystem {
 class Clock final : public platform::IClock {
  public:
   LocalDateTime now() override;
-  std::int64_t monotonicMs() override;
 };
+
+// A clock that only goes forward, in milliseconds: what the switch timer
+// paces its ticks on.
+std::int64_t monotonicMs();
 
 // The user's locale, read fresh at every call (the user may change it while
 // the program runs).

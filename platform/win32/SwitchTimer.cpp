@@ -1,17 +1,10 @@
 #include "platform/win32/SwitchTimer.h"
 
 #include "platform/Errors.h"
+#include "platform/win32/Services.h"
 #include "platform/win32/Text.h"
 
 namespace tarnavel::win32 {
-
-std::int64_t SwitchTimer::nowMs() {
-  LARGE_INTEGER frequency{};
-  LARGE_INTEGER count{};
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&count);
-  return count.QuadPart / (frequency.QuadPart / 1000);
-}
 
 void SwitchTimer::setEnabled(bool on) {
   if (on == enabled_) return;
@@ -32,12 +25,12 @@ void SwitchTimer::apply() {
   }
   // Re-armed from inside a tick (the switch pauses the timer around the
   // activation), the schedule goes on; otherwise a full interval from now.
-  pacer_.arm(nowMs(), interval_, inTick_);
+  pacer_.arm(monotonicMs(), interval_, inTick_);
   if (!inTick_) schedule();
 }
 
 void SwitchTimer::schedule() {
-  const auto delay = pacer_.delay(nowMs());
+  const auto delay = pacer_.delay(monotonicMs());
   const UINT ms = delay < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : static_cast<UINT>(delay);
   if (SetTimer(owner_, id_, ms, nullptr) == 0) {
     armed_ = false;
@@ -55,7 +48,7 @@ void SwitchTimer::onWmTimer(UINT_PTR id, const std::function<void()>& tick) {
   if (id != id_) return;
   stop();  // one shot: the next tick is armed when this one is done
   if (!running() || inTick_) return;
-  pacer_.ticked(nowMs());
+  pacer_.ticked(monotonicMs());
   inTick_ = true;
   try {
     tick();

@@ -12,8 +12,8 @@
 
 #include <functional>
 
+#include "core/TickPacer.h"
 #include "platform/Ui.h"
-#include "switching/TickPacer.h"
 
 namespace tarnavel::win32 {
 
@@ -41,7 +41,6 @@ class SwitchTimer final : public platform::ITimer {
   void apply();
   void schedule();
   void stop() noexcept;
-  static std::int64_t nowMs();
 
   HWND owner_;
   UINT_PTR id_;

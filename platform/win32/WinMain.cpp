@@ -17,24 +17,6 @@
 namespace tarnavel::win32 {
 namespace {
 
-// The main window's events, handed to Form1.
-class Form1Events final : public FormEvents {
- public:
-  explicit Form1Events(Form1& form) : form_(form) {}
-  void onCloseRequest() override { form_.Form_QueryUnload(); }
-  void onClick(Ctl control) override { form_.onClick(control); }
-  void onDoubleClick(Ctl control) override { form_.onDoubleClick(control); }
-  void onChange(Ctl control) override { form_.onChange(control); }
-  void onFocus(Ctl control, bool gained) override { form_.onFocus(control, gained); }
-  void onMouseMove(Ctl control) override { form_.onMouseMove(control); }
-  void onTimer() override { form_.onTimer(); }
-  // Form1 has no resize handler yet; minimising into the tray hangs on it.
-  void onResize() override {}
-
- private:
-  Form1& form_;
-};
-
 int run(HINSTANCE instance) {
   INITCOMMONCONTROLSEX classes{};
   classes.dwSize = sizeof(classes);
@@ -94,8 +76,7 @@ int run(HINSTANCE instance) {
   Services services{dialogs, windows, settings, files, clock, locale, loop};
 
   Form1 form(controls, services);
-  Form1Events events(form);
-  window.connect(&events);
+  window.connect(&form);
 
   form.Form_Load();
   if (!loop.ended()) window.showAfterLoad();

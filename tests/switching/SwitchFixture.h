@@ -3,7 +3,7 @@
 #pragma once
 
 #include "FormFixture.h"
-#include "switching/Clock.h"
+#include "core/Clock.h"
 
 namespace tarnavel::testing {
 

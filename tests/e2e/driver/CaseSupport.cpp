@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Form1Layout.h"
+#include "form/Form1Layout.h"
 
 namespace e2e {
 

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "CaseSupport.h"
-#include "app/Form1Layout.h"
+#include "form/Form1Layout.h"
 
 namespace e2e {
 

@@ -1,11 +1,12 @@
 // What the main window tells the logic: its window messages, decoded once at
-// the edge into typed calls. WinMain connects this to Form1; the tests of this
-// layer connect a recorder.
+// the edge into typed calls. Form1 implements it; the tests of the Windows
+// layer connect a recorder. Every member is pure, so an event added here does
+// not build until Form1 handles it.
 #pragma once
 
-#include "app/Form1Layout.h"
+#include "form/Form1Layout.h"
 
-namespace tarnavel::win32 {
+namespace tarnavel {
 
 class FormEvents {
  public:
@@ -25,4 +26,4 @@ class FormEvents {
   virtual void onResize() = 0;
 };
 
-}  // namespace tarnavel::win32
+}  // namespace tarnavel

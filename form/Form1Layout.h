@@ -85,9 +85,6 @@ inline constexpr int kFormHeightTwips = 5850;
 inline constexpr std::string_view kListTooltip =
     "Move | line to right and out of window to reveal full names.";
 
-inline constexpr std::array<std::string_view, 7> kWeekdayNames = {
-    "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-
 // In creation order: every frame comes before the controls it holds.
 inline constexpr std::array<CtlLayout, 36> kForm1Layout = {{
     {Ctl::PushButton2, CtlKind::Button, "PushButton2", "Turn On", Ctl::None, 120, 120, 6600, 405,

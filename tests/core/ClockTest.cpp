@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "switching/Clock.h"
-#include "switching/TickPacer.h"
+#include "core/Clock.h"
+#include "core/TickPacer.h"
 
 namespace tarnavel {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "app/ErrorReport.h"
-#include "app/Form1Controls.h"
-#include "app/Settings.h"
+#include "core/ErrorReport.h"
+#include "core/Settings.h"
+#include "form/Form1Controls.h"
 
 namespace tarnavel {
 

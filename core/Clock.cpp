@@ -1,9 +1,7 @@
-#include "switching/Clock.h"
+#include "core/Clock.h"
 
 #include <array>
 #include <cctype>
-
-#include "app/Form1Layout.h"
 
 namespace tarnavel {
 

@@ -1,4 +1,4 @@
-#include "app/Numbers.h"
+#include "core/Numbers.h"
 
 #include <cfenv>
 #include <charconv>

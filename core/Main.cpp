@@ -1,4 +1,4 @@
-#include "app/Main.h"
+#include "core/Main.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/Main.h"
-#include "app/Numbers.h"
-#include "app/Settings.h"
+#include "core/Main.h"
+#include "core/Numbers.h"
+#include "core/Settings.h"
 #include "platform/Errors.h"
 #include "platform/fake/FakeSystem.h"
 

@@ -2,6 +2,7 @@
 // the user's locale writes it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +21,9 @@ std::int64_t localSeconds(const LocalDateTime& t);
 inline std::int64_t dayOf(const LocalDateTime& t) {
   return daysFromCivil(t.year, t.month, t.day);
 }
+
+inline constexpr std::array<std::string_view, 7> kWeekdayNames = {
+    "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 // "Sunday" .. "Saturday".
 std::string_view weekdayName(int weekday);

@@ -1,9 +1,9 @@
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "app/Numbers.h"
+#include "core/Numbers.h"
 #include "platform/Errors.h"
 
 namespace tarnavel {

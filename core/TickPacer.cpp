@@ -1,4 +1,4 @@
-#include "switching/TickPacer.h"
+#include "core/TickPacer.h"
 
 namespace tarnavel {
 
