@@ -161,8 +161,11 @@ void ScheduleSettings::Text_LostFocus(Ctl box) {
   returningFocus_ = true;
   try {
     cx_.sys.dialogs.messageBox(kMustBeNumeric, kMbOk, cx_.appTitle);
-    // Taking the focus back selects the whole text again.
+    // A focus given from code raises no focus events, so the box that had
+    // it meanwhile is not checked in turn (two bad boxes would hand the
+    // focus back and forth for ever), and the text is selected here.
     text.setFocus();
+    text.selectAll();
   } catch (...) {
     returningFocus_ = false;
     throw;

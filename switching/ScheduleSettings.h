@@ -59,8 +59,8 @@ class ScheduleSettings {
   Context& cx_;
   Countdown& countdown_;
   TimeBeforeSwitch& times_;
-  // Set while a numeric check gives the focus back, so that the box losing
-  // it then is not checked in turn.
+  // Set while a numeric check's box is up: a focus change posted before it
+  // and delivered under it starts no second check.
   bool returningFocus_ = false;
 };
 

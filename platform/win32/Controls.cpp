@@ -8,16 +8,13 @@
 #include "core/Clock.h"
 #include "platform/Errors.h"
 #include "platform/win32/Layout.h"
+#include "platform/win32/Messages.h"
 
 namespace tarnavel::win32 {
 
 void focusOrRemember(HWND control) {
-  const HWND top = GetAncestor(control, GA_ROOT);
-  if (GetForegroundWindow() == top) {
-    SetFocus(control);
-  } else {
-    SendMessageW(top, kRememberFocusMessage, reinterpret_cast<WPARAM>(control), 0);
-  }
+  SendMessageW(GetAncestor(control, GA_ROOT), kFocusFromCodeMessage,
+               reinterpret_cast<WPARAM>(control), 0);
 }
 namespace {
 

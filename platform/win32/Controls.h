@@ -52,14 +52,8 @@ class ChildControl {
   const CtlLayout& layout_;
 };
 
-// Sent to the main window with a control's window in wParam: the control to
-// give the focus to when the window is next activated.
-constexpr UINT kRememberFocusMessage = WM_APP + 2;
-
-// Gives a control the focus while its window is the active one. Otherwise
-// the focus waits for the window's next activation: taking it now would
-// activate the window and take the foreground from the window that was just
-// switched to.
+// Gives a control the focus from code: its top-level window decides when,
+// and no focus event is raised for it.
 void focusOrRemember(HWND control);
 
 // The members every control shares, over its window.

@@ -6,6 +6,7 @@
 
 #include "platform/Errors.h"
 #include "platform/win32/Layout.h"
+#include "platform/win32/Messages.h"
 #include "platform/win32/Text.h"
 #include "resources/resource.h"
 
@@ -20,8 +21,6 @@ constexpr UINT_PTR kTimerId = 1;
 // Control ids start above IDOK and IDCANCEL, which the dialog manager sends
 // for Enter and Escape.
 constexpr int kFirstControlId = 100;
-// A focus change of a text box, delivered once the change is complete.
-constexpr UINT kFocusMessage = WM_APP + 1;
 
 std::size_t slot(Ctl id) {
   return static_cast<std::size_t>(id);
@@ -73,7 +72,6 @@ MainWindow::~MainWindow() {
 
 void MainWindow::destroy() noexcept {
   events_ = nullptr;
-  eventsStopped_ = true;
   if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
   window_.reset();
 }
@@ -201,6 +199,51 @@ void MainWindow::loadIcons() {
   // The old icons are freed only now that the window no longer shows them.
   bigIcon_ = std::move(big);
   smallIcon_ = std::move(small);
+}
+
+Form1Controls MainWindow::controls() {
+  // By name: a control bound to the wrong member would not be seen by the
+  // logic's tests, which bind the fakes the same way.
+  return {
+      .Form = *this,
+      .PushButton1 = control<PushButton>(Ctl::PushButton1),
+      .PushButton2 = control<PushButton>(Ctl::PushButton2),
+      .PushButton3 = control<PushButton>(Ctl::PushButton3),
+      .PushButton4 = control<PushButton>(Ctl::PushButton4),
+      .PushButton5 = control<PushButton>(Ctl::PushButton5),
+      .PushButton6 = control<PushButton>(Ctl::PushButton6),
+      .PushButton7 = control<PushButton>(Ctl::PushButton7),
+      .PushButton8 = control<PushButton>(Ctl::PushButton8),
+      .PushButton9 = control<PushButton>(Ctl::PushButton9),
+      .PushButton10 = control<PushButton>(Ctl::PushButton10),
+      .Label1 = control<Label>(Ctl::Label1),
+      .Label2 = control<Label>(Ctl::Label2),
+      .Label3 = control<Label>(Ctl::Label3),
+      .Label4 = control<Label>(Ctl::Label4),
+      .Frame1 = control<Frame>(Ctl::Frame1),
+      .Frame2 = control<Frame>(Ctl::Frame2),
+      .Frame3 = control<Frame>(Ctl::Frame3),
+      .Frame4 = control<Frame>(Ctl::Frame4),
+      .ProgressBar1 = control<ProgressBar>(Ctl::ProgressBar1),
+      .Option1 = control<OptionButton>(Ctl::Option1),
+      .Option2 = control<OptionButton>(Ctl::Option2),
+      .Option3 = control<OptionButton>(Ctl::Option3),
+      .Option4 = control<OptionButton>(Ctl::Option4),
+      .Option5 = control<OptionButton>(Ctl::Option5),
+      .Option6 = control<OptionButton>(Ctl::Option6),
+      .Option7 = control<OptionButton>(Ctl::Option7),
+      .Option8 = control<OptionButton>(Ctl::Option8),
+      .Text1 = control<TextBox>(Ctl::Text1),
+      .Text2 = control<TextBox>(Ctl::Text2),
+      .Text3 = control<TextBox>(Ctl::Text3),
+      .dtpWeekly = control<TimePicker>(Ctl::dtpWeekly),
+      .cboWeekly = control<ComboBox>(Ctl::cboWeekly),
+      .Check4 = control<CheckBox>(Ctl::Check4),
+      .Check8 = control<CheckBox>(Ctl::Check8),
+      .ListView1 = control<ListView>(Ctl::ListView1),
+      .ListView2 = control<ListView>(Ctl::ListView2),
+      .Timer1 = *timer_,
+  };
 }
 
 // --- IMainWindow -------------------------------------------------------------
@@ -400,7 +443,7 @@ LRESULT MainWindow::controlColour(HDC dc, HWND control, bool button) {
 
 template <class F>
 void MainWindow::deliver(F&& call) {
-  if (events_ == nullptr || eventsStopped_) return;
+  if (events_ == nullptr) return;
   try {
     call(*events_);
   } catch (...) {
@@ -421,7 +464,7 @@ void MainWindow::raise(const ControlEvent& event) {
       // program, a message box of ours); only moves between our own controls
       // count. They are delivered once the move is complete, so that the
       // logic may show a box or move the focus itself.
-      if (!active_ || restoringFocus_) break;
+      if (!active_ || quietFocus_) break;
       PostMessageW(window_.get(), kFocusMessage, static_cast<WPARAM>(event.control),
                    event.kind == Kind::FocusGained ? 1 : 0);
       break;
@@ -476,126 +519,220 @@ LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam,
   }
 }
 
+// --- routing -----------------------------------------------------------------
+//
+// One table says which member handles each of the window's own messages;
+// messages owned by other objects (the tray icon, the keyboard hook) reach
+// them through route(). A handler that returns nothing lets the system's
+// default handling run.
+
+const MainWindow::Route MainWindow::kRoutes[] = {
+    {WM_COMMAND, &MainWindow::onCommand},
+    {WM_NOTIFY, &MainWindow::onNotify},
+    {kFocusMessage, &MainWindow::onFocusMessage},
+    {kFocusFromCodeMessage, &MainWindow::onFocusFromCode},
+    {DM_GETDEFID, &MainWindow::onGetDefaultId},
+    {WM_TIMER, &MainWindow::onTimer},
+    {WM_SETCURSOR, &MainWindow::onSetCursor},
+    {WM_CTLCOLORSTATIC, &MainWindow::onControlColour},
+    {WM_CTLCOLORBTN, &MainWindow::onControlColour},
+    {WM_ERASEBKGND, &MainWindow::onEraseBackground},
+    {WM_PRINTCLIENT, &MainWindow::onEraseBackground},
+    {WM_ACTIVATE, &MainWindow::onActivate},
+    {WM_SETFOCUS, &MainWindow::onSetFocus},
+    {WM_SIZE, &MainWindow::onSize},
+    {WM_GETDPISCALEDSIZE, &MainWindow::onGetDpiScaledSize},
+    {WM_DPICHANGED, &MainWindow::onDpiChanged},
+    {WM_CLOSE, &MainWindow::onClose},
+    {WM_QUERYENDSESSION, &MainWindow::onClose},
+    {WM_ENDSESSION, &MainWindow::onClose},
+};
+
+void MainWindow::route(UINT message, Handler handler) {
+  for (auto& [number, existing] : routes_) {
+    if (number == message) {
+      existing = std::move(handler);
+      return;
+    }
+  }
+  routes_.emplace_back(message, std::move(handler));
+}
+
+UINT MainWindow::routeRegistered(const wchar_t* name, Handler handler) {
+  const UINT message = RegisterWindowMessageW(name);
+  if (message != 0) route(message, std::move(handler));
+  return message;
+}
+
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  std::optional<LRESULT> result;
+  bool routed = false;
+  for (const Route& r : kRoutes) {
+    if (r.message == message) {
+      current_ = message;
+      result = (this->*r.handler)(wParam, lParam);
+      routed = true;
+      break;
+    }
+  }
+  if (!routed) {
+    for (const auto& [number, handler] : routes_) {
+      if (number == message) {
+        result = handler(wParam, lParam);
+        break;
+      }
+    }
+  }
+  if (result) return *result;
+  return DefWindowProcW(window_.get(), message, wParam, lParam);
+}
+
+std::optional<LRESULT> MainWindow::onCommand(WPARAM wParam, LPARAM lParam) {
+  // Enter and Escape reach us as IDOK and IDCANCEL without a control:
+  // nothing to do.
+  const auto from = reinterpret_cast<HWND>(lParam);
+  ChildControl* control = controlFromId(LOWORD(wParam));
+  if (from != nullptr && control != nullptr && control->window() == from) {
+    if (const auto event = control->command(HIWORD(wParam))) raise(*event);
+  }
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onNotify(WPARAM, LPARAM lParam) {
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  if (ChildControl* control = controlFromWindow(header->hwndFrom)) {
+    if (const auto event = control->notify(*header)) raise(*event);
+  }
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onFocusMessage(WPARAM wParam, LPARAM lParam) {
+  deliver([&](FormEvents& e) { e.onFocus(static_cast<Ctl>(wParam), lParam != 0); });
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onFocusFromCode(WPARAM wParam, LPARAM) {
+  const auto target = reinterpret_cast<HWND>(wParam);
+  if (!IsChild(window_.get(), target)) return 0;
+  // Taking the focus now would activate the window and take the foreground
+  // from the window that was just switched to: it waits for the window's
+  // next activation then.
+  if (GetForegroundWindow() != window_.get()) {
+    lastFocus_ = target;
+    return 0;
+  }
+  // A focus move made by the program is not one the user made: like a value
+  // set from code, it raises no focus events.
+  quietFocus_ = true;
+  SetFocus(target);
+  quietFocus_ = false;
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onGetDefaultId(WPARAM, LPARAM) {
+  // The dialog manager asks which button Enter presses: the push button
+  // that has the focus, if any.
+  const ChildControl* focused = controlFromWindow(GetFocus());
+  if (focused != nullptr && focused->layout().kind == CtlKind::Button) {
+    return MAKELRESULT(GetDlgCtrlID(focused->window()), DC_HASDEFID);
+  }
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onTimer(WPARAM wParam, LPARAM) {
+  if (timer_) timer_->onWmTimer(wParam, [&] { deliver([](FormEvents& e) { e.onTimer(); }); });
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onSetCursor(WPARAM wParam, LPARAM lParam) {
+  const auto target = reinterpret_cast<HWND>(wParam);
+  if (setCursorFor(target, LOWORD(lParam), HIWORD(lParam))) return TRUE;
+  if (target != window_.get()) return FALSE;
+  return std::nullopt;
+}
+
+std::optional<LRESULT> MainWindow::onControlColour(WPARAM wParam, LPARAM lParam) {
+  if (const LRESULT brush =
+          controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                        current_ == WM_CTLCOLORBTN)) {
+    return brush;
+  }
+  return std::nullopt;
+}
+
+std::optional<LRESULT> MainWindow::onEraseBackground(WPARAM wParam, LPARAM) {
+  RECT client{};
+  GetClientRect(window_.get(), &client);
+  FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(backgroundColour()));
+  return current_ == WM_ERASEBKGND ? 1 : 0;
+}
+
+std::optional<LRESULT> MainWindow::onActivate(WPARAM wParam, LPARAM) {
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    const HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(window_.get(), focus)) lastFocus_ = focus;
+    active_ = false;
+  } else {
+    active_ = true;
+  }
+  return std::nullopt;
+}
+
+std::optional<LRESULT> MainWindow::onSetFocus(WPARAM, LPARAM) {
+  // Coming back to the window: the control that had the focus gets it
+  // again, without the logic hearing of a focus change.
   const HWND self = window_.get();
-  switch (message) {
-    case WM_COMMAND: {
-      // Enter and Escape reach us as IDOK and IDCANCEL without a control:
-      // nothing to do.
-      const auto from = reinterpret_cast<HWND>(lParam);
-      ChildControl* control = controlFromId(LOWORD(wParam));
-      if (from != nullptr && control != nullptr && control->window() == from) {
-        if (const auto event = control->command(HIWORD(wParam))) raise(*event);
-      }
-      return 0;
-    }
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (ChildControl* control = controlFromWindow(header->hwndFrom)) {
-        if (const auto event = control->notify(*header)) raise(*event);
-      }
-      return 0;
-    }
-    case kRememberFocusMessage:
-      if (IsChild(self, reinterpret_cast<HWND>(wParam)))
-        lastFocus_ = reinterpret_cast<HWND>(wParam);
-      return 0;
-    case kFocusMessage:
-      deliver([&](FormEvents& e) { e.onFocus(static_cast<Ctl>(wParam), lParam != 0); });
-      return 0;
-    case DM_GETDEFID: {
-      // The dialog manager asks which button Enter presses: the push button
-      // that has the focus, if any.
-      const ChildControl* focused = controlFromWindow(GetFocus());
-      if (focused != nullptr && focused->layout().kind == CtlKind::Button) {
-        return MAKELRESULT(GetDlgCtrlID(focused->window()), DC_HASDEFID);
-      }
-      return 0;
-    }
-    case WM_TIMER:
-      if (timer_) timer_->onWmTimer(wParam, [&] { deliver([](FormEvents& e) { e.onTimer(); }); });
-      return 0;
-    case WM_SETCURSOR:
-      if (setCursorFor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam))) {
-        return TRUE;
-      }
-      if (reinterpret_cast<HWND>(wParam) != self) return FALSE;
-      break;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      if (const LRESULT brush =
-              controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                            message == WM_CTLCOLORBTN)) {
-        return brush;
-      }
-      break;
-    case WM_ERASEBKGND:
-    case WM_PRINTCLIENT: {
-      RECT client{};
-      GetClientRect(self, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(backgroundColour()));
-      return message == WM_ERASEBKGND ? 1 : 0;
-    }
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        const HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(self, focus)) lastFocus_ = focus;
-        active_ = false;
-      } else {
-        active_ = true;
-      }
-      break;
-    case WM_SETFOCUS: {
-      // Coming back to the window: the control that had the focus gets it
-      // again, without the logic hearing of a focus change.
-      HWND target = lastFocus_;
-      if (target == nullptr || !IsWindow(target) || !IsChild(self, target) ||
-          !IsWindowVisible(target) || !IsWindowEnabled(target)) {
-        target = GetNextDlgTabItem(self, nullptr, FALSE);
-      }
-      if (target != nullptr) {
-        restoringFocus_ = true;
-        SetFocus(target);
-        restoringFocus_ = false;
-      }
-      return 0;
-    }
-    case WM_SIZE:
-      if (wParam == SIZE_RESTORED || wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED) {
-        deliver([](FormEvents& e) { e.onResize(); });
-      }
-      return 0;
-    case WM_GETDPISCALEDSIZE: {
-      const SIZE size = frameSize(static_cast<unsigned>(wParam));
-      *reinterpret_cast<SIZE*>(lParam) = size;
-      return TRUE;
-    }
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      // The new fonts are in place before the old ones are freed.
-      std::optional<FontSet> fonts(std::in_place, dpi_);
-      applyFonts(*fonts);
-      fonts_.swap(fonts);
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      const POINT topLeft{suggested->left, suggested->top};
-      layout(&topLeft);
-      for (const auto& control : controls_)
-        control->dpiChanged(dpi_);
-      if (iconWanted_) loadIcons();
-      if (pointer_ != MousePointer::Default) refreshCursor();
-      return 0;
-    }
-    case WM_CLOSE:
-      // Closing is the logic's decision; the window is never destroyed here.
-      requestClose();
-      return 0;
+  HWND target = lastFocus_;
+  if (target == nullptr || !IsWindow(target) || !IsChild(self, target) ||
+      !IsWindowVisible(target) || !IsWindowEnabled(target)) {
+    target = GetNextDlgTabItem(self, nullptr, FALSE);
+  }
+  if (target != nullptr) {
+    quietFocus_ = true;
+    SetFocus(target);
+    quietFocus_ = false;
+  }
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onSize(WPARAM wParam, LPARAM) {
+  if (wParam == SIZE_RESTORED || wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED) {
+    deliver([](FormEvents& e) { e.onResize(); });
+  }
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onGetDpiScaledSize(WPARAM wParam, LPARAM lParam) {
+  *reinterpret_cast<SIZE*>(lParam) = frameSize(static_cast<unsigned>(wParam));
+  return TRUE;
+}
+
+std::optional<LRESULT> MainWindow::onDpiChanged(WPARAM wParam, LPARAM lParam) {
+  dpi_ = HIWORD(wParam);
+  // The new fonts are in place before the old ones are freed.
+  std::optional<FontSet> fonts(std::in_place, dpi_);
+  applyFonts(*fonts);
+  fonts_.swap(fonts);
+  const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  const POINT topLeft{suggested->left, suggested->top};
+  layout(&topLeft);
+  for (const auto& control : controls_)
+    control->dpiChanged(dpi_);
+  if (iconWanted_) loadIcons();
+  if (pointer_ != MousePointer::Default) refreshCursor();
+  return 0;
+}
+
+// The close box, the system menu, Alt+F4 and the end of the Windows session.
+// Closing is the logic's decision; the window is never destroyed here.
+std::optional<LRESULT> MainWindow::onClose(WPARAM wParam, LPARAM) {
+  switch (current_) {
     case WM_QUERYENDSESSION: requestClose(); return TRUE;
     case WM_ENDSESSION:
       if (wParam) requestClose();
       return 0;
-    default: break;
+    default: requestClose(); return 0;
   }
-  return DefWindowProcW(self, message, wParam, lParam);
 }
 
 }  // namespace tarnavel::win32

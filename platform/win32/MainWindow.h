@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
+#include "form/Form1Controls.h"
 #include "form/Form1Layout.h"
 #include "form/FormEvents.h"
 #include "platform/Ui.h"
@@ -32,11 +35,18 @@ class MainWindow final : public platform::IMainWindow {
   unsigned dpi() const { return dpi_; }
   HFONT font(CtlFont kind) const { return fonts_->font(kind); }
 
-  // Where the window's events go; nullptr disconnects. After stopEvents()
-  // nothing reaches the logic again, whatever happens to the window.
+  // Where the window's events go; nullptr disconnects.
   void connect(FormEvents* events) { events_ = events; }
-  void stopEvents() { eventsStopped_ = true; }
-  bool eventsStopped() const { return eventsStopped_; }
+
+  // A message the window does not handle itself goes to the object that
+  // owns it (the tray icon's callback, the hook's posted toggle). The
+  // handler's answer is the message's result; nothing lets the system's
+  // default handling run. A second route for a message replaces the first.
+  using Handler = std::function<std::optional<LRESULT>(WPARAM, LPARAM)>;
+  void route(UINT message, Handler handler);
+  // The same for a message the system numbers by name ("TaskbarCreated");
+  // returns its number, 0 when the system refuses.
+  UINT routeRegistered(const wchar_t* name, Handler handler);
 
   // A control by its name, as the class that drives it.
   template <class T>
@@ -44,12 +54,15 @@ class MainWindow final : public platform::IMainWindow {
     return dynamic_cast<T&>(*controls_.at(static_cast<std::size_t>(id)));
   }
   SwitchTimer& timer() { return *timer_; }
+  // Every control and the timer, as the logic sees them.
+  Form1Controls controls();
 
   // After the load step: shows the window, in the state the logic left it,
   // unless the logic hid it.
   void showAfterLoad();
-  // The end of the program's window. The control and timer objects stay (the
-  // logic still holds them) over windows that are gone.
+  // The end of the program's window: no event reaches the logic again. The
+  // control and timer objects stay (the logic still holds them) over windows
+  // that are gone.
   void destroy() noexcept;
 
   // --- platform::IMainWindow ---
@@ -70,6 +83,28 @@ class MainWindow final : public platform::IMainWindow {
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam,
                                     LPARAM lParam) noexcept;
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // The window's own messages, one member each.
+  struct Route {
+    UINT message;
+    std::optional<LRESULT> (MainWindow::*handler)(WPARAM, LPARAM);
+  };
+  static const Route kRoutes[];
+  std::optional<LRESULT> onCommand(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onNotify(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onFocusMessage(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onFocusFromCode(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onGetDefaultId(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onTimer(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onSetCursor(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onControlColour(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onEraseBackground(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onActivate(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onSetFocus(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onSize(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onGetDpiScaledSize(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onDpiChanged(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onClose(WPARAM wParam, LPARAM lParam);
 
   void teardown() noexcept;
   void createControls();
@@ -116,10 +151,13 @@ class MainWindow final : public platform::IMainWindow {
   std::optional<SwitchTimer> timer_;
 
   FormEvents* events_ = nullptr;
-  bool eventsStopped_ = false;
+  std::vector<std::pair<UINT, Handler>> routes_;
+  // The message being handled, for members that serve several.
+  UINT current_ = 0;
   bool closing_ = false;
   bool active_ = false;
-  bool restoringFocus_ = false;
+  // Set while the window moves the focus itself: no focus event is raised.
+  bool quietFocus_ = false;
   HWND lastFocus_ = nullptr;
 };
 

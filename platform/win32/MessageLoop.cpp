@@ -41,7 +41,6 @@ void MessageLoop::doEvents() {
 void MessageLoop::endProgram() {
   if (ended_) return;
   ended_ = true;
-  window_.stopEvents();
   window_.destroy();
   PostQuitMessage(0);
 }

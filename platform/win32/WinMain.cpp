@@ -33,47 +33,14 @@ int run(HINSTANCE instance) {
   Clock clock;
   Locale locale;
 
-  Form1Controls controls{
-      window,
-      window.control<PushButton>(Ctl::PushButton1),
-      window.control<PushButton>(Ctl::PushButton2),
-      window.control<PushButton>(Ctl::PushButton3),
-      window.control<PushButton>(Ctl::PushButton4),
-      window.control<PushButton>(Ctl::PushButton5),
-      window.control<PushButton>(Ctl::PushButton6),
-      window.control<PushButton>(Ctl::PushButton7),
-      window.control<PushButton>(Ctl::PushButton8),
-      window.control<PushButton>(Ctl::PushButton9),
-      window.control<PushButton>(Ctl::PushButton10),
-      window.control<Label>(Ctl::Label1),
-      window.control<Label>(Ctl::Label2),
-      window.control<Label>(Ctl::Label3),
-      window.control<Label>(Ctl::Label4),
-      window.control<Frame>(Ctl::Frame1),
-      window.control<Frame>(Ctl::Frame2),
-      window.control<Frame>(Ctl::Frame3),
-      window.control<Frame>(Ctl::Frame4),
-      window.control<ProgressBar>(Ctl::ProgressBar1),
-      window.control<OptionButton>(Ctl::Option1),
-      window.control<OptionButton>(Ctl::Option2),
-      window.control<OptionButton>(Ctl::Option3),
-      window.control<OptionButton>(Ctl::Option4),
-      window.control<OptionButton>(Ctl::Option5),
-      window.control<OptionButton>(Ctl::Option6),
-      window.control<OptionButton>(Ctl::Option7),
-      window.control<OptionButton>(Ctl::Option8),
-      window.control<TextBox>(Ctl::Text1),
-      window.control<TextBox>(Ctl::Text2),
-      window.control<TextBox>(Ctl::Text3),
-      window.control<TimePicker>(Ctl::dtpWeekly),
-      window.control<ComboBox>(Ctl::cboWeekly),
-      window.control<CheckBox>(Ctl::Check4),
-      window.control<CheckBox>(Ctl::Check8),
-      window.control<ListView>(Ctl::ListView1),
-      window.control<ListView>(Ctl::ListView2),
-      window.timer(),
-  };
-  Services services{dialogs, windows, settings, files, clock, locale, loop};
+  Form1Controls controls = window.controls();
+  Services services{.dialogs = dialogs,
+                    .windows = windows,
+                    .settings = settings,
+                    .files = files,
+                    .clock = clock,
+                    .locale = locale,
+                    .loop = loop};
 
   Form1 form(controls, services);
   window.connect(&form);

@@ -15,11 +15,14 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Form1.h"
 #include "platform/Errors.h"
+#include "platform/fake/FakeSystem.h"
 #include "platform/win32/Dialogs.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/MessageLoop.h"
+#include "platform/win32/Messages.h"
 #include "platform/win32/Services.h"
 #include "platform/win32/Text.h"
 #include "resources/resource.h"
@@ -909,6 +912,60 @@ TEST_F(WindowTest, FocusMovesBetweenOurControlsAreHeardAndActivationIsNot) {
   EXPECT_EQ(GetFocus(), hwnd(Ctl::Text2));
   EXPECT_TRUE(events.focusEvents().empty());
   window.setVisible(false);
+}
+
+// The real logic over the real window: focus moves are real, and the numeric
+// check's boxes are counted rather than shown.
+TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
+  fake::FakeDialogs dialogs;
+  fake::FakeSettings settings;
+  WindowSystem windows;
+  FileSystem files;
+  Clock clock;
+  Locale locale;
+  MessageLoop loop(window);
+  Form1Controls controls = window.controls();
+  Services services{.dialogs = dialogs,
+                    .windows = windows,
+                    .settings = settings,
+                    .files = files,
+                    .clock = clock,
+                    .locale = locale,
+                    .loop = loop};
+  Form1 form(controls, services);
+  window.connect(&form);
+  window.setVisible(true);
+  window.activate();
+  pump(200);
+  controls.Text1.setCaption("a");
+  controls.Text2.setCaption("b");
+  SetFocus(hwnd(Ctl::Text1));
+  pump(50);
+  SetFocus(hwnd(Ctl::Text2));  // as Tab would
+  pump(1000);
+  EXPECT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(GetFocus(), hwnd(Ctl::Text1));
+  window.connect(&events);
+  window.setVisible(false);
+}
+
+TEST_F(WindowTest, MessagesOwnedElsewhereReachTheirOwner) {
+  std::vector<std::pair<WPARAM, LPARAM>> heard;
+  const auto owner = [&](WPARAM w, LPARAM l) -> std::optional<LRESULT> {
+    heard.emplace_back(w, l);
+    return 7;
+  };
+  window.route(kTrayCallbackMessage, owner);
+  const UINT taskbar = window.routeRegistered(kTaskbarCreatedName, owner);
+  ASSERT_NE(taskbar, 0u);
+  EXPECT_EQ(taskbar, RegisterWindowMessageW(L"TaskbarCreated"));
+  EXPECT_EQ(SendMessageW(main(), 1125, 1, WM_LBUTTONUP), 7);
+  EXPECT_EQ(SendMessageW(main(), taskbar, 0, 0), 7);
+  EXPECT_EQ(heard, (std::vector<std::pair<WPARAM, LPARAM>>{{1, WM_LBUTTONUP}, {0, 0}}));
+  // A route that answers nothing lets the system's default run.
+  window.route(kToggleMessage, [](WPARAM, LPARAM) { return std::optional<LRESULT>(); });
+  EXPECT_EQ(SendMessageW(main(), kToggleMessage, 0, 0), 0);
+  EXPECT_EQ(heard.size(), 2u);
 }
 
 TEST_F(WindowTest, GivingTheQueueTheFocusNeverTakesTheForegroundFromAnotherWindow) {

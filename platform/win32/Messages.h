@@ -1,0 +1,23 @@
+// Every window message of the program's own, numbered in one place, and the
+// names of the messages the system registers for us.
+#pragma once
+
+#include <windows.h>
+
+namespace tarnavel::win32 {
+
+// A text box's focus change, posted so that it reaches the logic once the
+// move is complete. wParam: the Ctl; lParam: 1 gained, 0 lost.
+inline constexpr UINT kFocusMessage = WM_APP + 1;
+// Sent by a control the program gives the focus to. wParam: its window.
+inline constexpr UINT kFocusFromCodeMessage = WM_APP + 2;
+// Posted by the keyboard hook: toggle monitoring, outside the hook.
+inline constexpr UINT kToggleMessage = WM_APP + 3;
+// The tray icon's callback: the icon id in wParam, the notification in lParam.
+inline constexpr UINT kTrayCallbackMessage = WM_USER + 101;  // 1125
+static_assert(kTrayCallbackMessage == 1125);
+
+// Broadcast to top-level windows when the taskbar (re)starts.
+inline constexpr wchar_t kTaskbarCreatedName[] = L"TaskbarCreated";
+
+}  // namespace tarnavel::win32
