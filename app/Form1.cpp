@@ -122,34 +122,15 @@ void Form1::restoreMonitoring(Guard& g) {
   g.step(190, [&] { state = settings_.read(kStartStopKey, "On"); });
   // Exact comparisons: any other text leaves the controls as designed.
   if (g.test(192, [&] { return state == "Off"; })) {
-    showOff(g, 194);
+    monitoring_.showOff(g, {194, 196, 198, 200, 202}, kTurnOn);
   } else if (g.test(204, [&] { return state == "On"; })) {
     if (g.test(206, [&] { return ui_.ListView2.count() >= 1; })) {
-      auto& c = timer_.countdown;
-      g.step(208, [&] { monitoring_.SavedOnCaption = kTurnOn; });
-      g.step(210, [&] { CheckTimeBeforeCwitch(); });
-      g.step(212, [&] { ui_.PushButton2.setCaption(kTurnOff); });
-      if (g.test(214, [&] { return ui_.Option1.value() || ui_.Option2.value(); })) {
-        g.step(216, [&] { c.rebase(SecondsToSwitchTime(sys_.clock, ui_.dtpWeekly)); });
-      }
-      g.step(218, [&] { c.QueueIndex = 1; });
-      g.step(220, [&] { ui_.Timer1.setEnabled(true); });
-      g.step(222, [&] { ui_.Timer1.setInterval(kTickMilliseconds); });
+      monitoring_.start(g, {208, 210, 0, 212, 214, 216, 218, 220, 222}, kTurnOn);
     } else {
       // An empty queue cannot run; the stored state stays "On".
-      showOff(g, 224);
+      monitoring_.showOff(g, {224, 226, 228, 230, 232}, kTurnOn);
     }
   }
-}
-
-void Form1::showOff(Guard& g, int l) {
-  g.step(l, [&] { ui_.Timer1.setEnabled(false); });
-  g.step(l + 2, [&] { ui_.Timer1.setInterval(0); });
-  g.step(l + 4, [&] { ui_.Frame4.setCaption(kStatusOff); });
-  g.step(l + 4, [&] { ui_.Form.setPointer(MousePointer::Default); });
-  g.step(l + 6, [&] { ui_.ProgressBar1.setValue(0); });
-  g.step(l + 6, [&] { ui_.ProgressBar1.setCaption(kProgressBarText); });
-  g.step(l + 8, [&] { ui_.PushButton2.setCaption(kTurnOn); });
 }
 
 void Form1::ApplySkin() {

@@ -75,9 +75,6 @@ class Form1 final : public FormEvents {
   void SetAppTitle();
   void restoreSettings(Guard& g);
   void restoreMonitoring(Guard& g);
-  // The "off" look of the status line, bar, button and timer, with the
-  // labels of the start-up step that sets it.
-  void showOff(Guard& g, int firstLabel);
   // Runs a handler that has no error guard of its own: a failure is still
   // shown, under the handler's name, and never escapes into the window system.
   template <class F>

@@ -1,7 +1,8 @@
 #include "core/Clock.h"
 
 #include <array>
-#include <cctype>
+
+#include "core/Chars.h"
 
 namespace tarnavel {
 
@@ -45,21 +46,6 @@ namespace {
 std::string twoDigits(int n) {
   std::string s = std::to_string(n);
   return s.size() < 2 ? "0" + s : s;
-}
-
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (prefix.empty() || text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i]))) {
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace

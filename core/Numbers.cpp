@@ -6,17 +6,11 @@
 #include <limits>
 #include <string>
 
+#include "core/Chars.h"
 #include "platform/Errors.h"
 
 namespace tarnavel {
 namespace {
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 // A narrow or ordinary no-break space as the group separator also accepts
 // the plain blank that people type in its place.
@@ -43,10 +37,7 @@ class Cursor {
 }  // namespace
 
 std::optional<double> readNumber(std::string_view text, const NumberFormat& format) {
-  while (!text.empty() && isBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back()))
-    text.remove_suffix(1);
+  text = trimBlanks(text);
   if (text.empty()) return std::nullopt;
 
   std::string ascii;  // the number rewritten for from_chars

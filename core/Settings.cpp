@@ -1,30 +1,10 @@
 #include "core/Settings.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "core/Chars.h"
 #include "core/Numbers.h"
 #include "platform/Errors.h"
 
 namespace tarnavel {
-namespace {
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
-std::string_view trimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-    s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
 
 bool textToBoolean(std::string_view text, const NumberFormat& format) {
   const std::string_view word = trimBlanks(text);

@@ -1,8 +1,10 @@
 // Pausing the switch timer around an edit: remember whether it ran, stop it,
 // and afterwards re-arm it at one tick per second if it had been running.
-// The countdown itself is not touched by a pause.
+// The countdown itself is not touched by a pause. Each action is a labelled
+// statement of its caller's, so each runs as a guard step of its own.
 #pragma once
 
+#include "core/ErrorReport.h"
 #include "platform/Ui.h"
 
 namespace tarnavel {
@@ -12,15 +14,22 @@ inline constexpr int kTickMilliseconds = 1000;
 class TimerPause {
  public:
   explicit TimerPause(platform::ITimer& timer) : timer_(timer) {}
-  void noteRunning() { wasRunning_ = timer_.enabled(); }
-  bool wasRunning() const { return wasRunning_; }
-  void stop() {
-    timer_.setEnabled(false);
-    timer_.setInterval(0);
+
+  // [test] If the timer is enabled, [remember] remember that it was running;
+  // [disable] disable it; [zero] set its interval to 0.
+  void pause(Guard& g, int test, int remember, int disable, int zero) {
+    if (g.test(test, [&] { return timer_.enabled(); }))
+      g.step(remember, [&] { wasRunning_ = true; });
+    g.step(disable, [&] { timer_.setEnabled(false); });
+    g.step(zero, [&] { timer_.setInterval(0); });
   }
-  void rearm() {
-    timer_.setEnabled(true);
-    timer_.setInterval(kTickMilliseconds);
+  // [test] If it had been running: [enable] enable it and [interval] set its
+  // interval to one second.
+  void resume(Guard& g, int test, int enable, int interval) {
+    if (g.test(test, [&] { return wasRunning_; })) {
+      g.step(enable, [&] { timer_.setEnabled(true); });
+      g.step(interval, [&] { timer_.setInterval(kTickMilliseconds); });
+    }
   }
 
  private:

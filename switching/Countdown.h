@@ -17,11 +17,22 @@ struct Countdown {
   // Length of the countdown, also the progress bar's maximum.
   std::int32_t SwitchSeconds = 0;
 
-  // The daily and weekly moments: the local time of the previous tick, and
-  // the day of the last switch, so that a late tick still switches and no
-  // day switches twice.
+  // The daily and weekly moments: the local time of the tick before this
+  // one and of this one, and the day of the last switch, so that a late tick
+  // still switches and no day switches twice.
   std::optional<std::int64_t> previousTick;
+  std::optional<std::int64_t> thisTick;
   std::optional<std::int64_t> lastSwitchDay;
+  // Ticks further apart than this (seconds) were not paced one after the
+  // other: the timer was off or the program stalled. A moment in such a gap
+  // is not caught late.
+  static constexpr std::int64_t kLongestTickGap = 3;
+
+  // Every tick records its time first, whatever it goes on to do.
+  void noteTick(std::int64_t localSeconds) {
+    previousTick = thisTick;
+    thisTick = localSeconds;
+  }
 
   // Starts the daily or weekly count afresh from now.
   void rebase(std::int32_t secondsToSwitchTime) {
@@ -32,6 +43,7 @@ struct Countdown {
   // already switched.
   void forgetMoments() {
     previousTick.reset();
+    thisTick.reset();
     lastSwitchDay.reset();
   }
 };

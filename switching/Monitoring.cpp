@@ -19,34 +19,42 @@ void Monitoring::PushButton2_Click() {
 }
 
 void Monitoring::turnOn(Guard& g) {
-  auto& ui = cx_.ui;
-  if (g.test(102, [&] { return ui.ListView2.count() == 0; })) {
+  if (g.test(102, [&] { return cx_.ui.ListView2.count() == 0; })) {
     g.step(124, [&] { cx_.sys.dialogs.messageBox(kQueueEmpty, kMbOk, cx_.appTitle); });
     return;
   }
-  g.step(104, [&] { SavedOnCaption = ui.PushButton2.caption(); });
-  g.step(106, [&] { times_.CheckTimeBeforeCwitch(); });
-  g.step(108, [&] { ui.Form.setState(WindowState::Minimized); });
-  g.step(110, [&] { ui.PushButton2.setCaption(kTurnOff); });
-  if (g.test(112, [&] { return ui.Option1.value() || ui.Option2.value(); })) {
-    g.step(114, [&] { countdown_.rebase(SecondsToSwitchTime(cx_.sys.clock, ui.dtpWeekly)); });
-  }
-  g.step(116, [&] { countdown_.QueueIndex = 1; });
-  g.step(118, [&] { ui.Timer1.setEnabled(true); });
-  g.step(120, [&] { ui.Timer1.setInterval(kTickMilliseconds); });
+  start(g, {104, 106, 108, 110, 112, 114, 116, 118, 120}, cx_.ui.PushButton2.caption());
   g.step(122, [&] { cx_.settings.write(kStartStopKey, "On"); });
 }
 
 void Monitoring::turnOff(Guard& g) {
-  auto& ui = cx_.ui;
-  g.step(126, [&] { ui.Timer1.setEnabled(false); });
-  g.step(128, [&] { ui.Timer1.setInterval(0); });
-  g.step(130, [&] { ui.Frame4.setCaption(kStatusOff); });
-  g.step(130, [&] { ui.Form.setPointer(MousePointer::Default); });
-  g.step(132, [&] { ui.ProgressBar1.setValue(0); });
-  g.step(132, [&] { ui.ProgressBar1.setCaption(kProgressBarText); });
-  g.step(134, [&] { ui.PushButton2.setCaption(SavedOnCaption); });
+  showOff(g, {126, 128, 130, 132, 134}, SavedOnCaption);
   g.step(136, [&] { cx_.settings.write(kStartStopKey, "Off"); });
+}
+
+void Monitoring::start(Guard& g, const OnLabels& l, std::string_view savedCaption) {
+  auto& ui = cx_.ui;
+  g.step(l.saveCaption, [&] { SavedOnCaption = savedCaption; });
+  g.step(l.check, [&] { times_.CheckTimeBeforeCwitch(); });
+  if (l.minimise != 0) g.step(l.minimise, [&] { ui.Form.setState(WindowState::Minimized); });
+  g.step(l.caption, [&] { ui.PushButton2.setCaption(kTurnOff); });
+  if (g.test(l.rebaseTest, [&] { return ui.Option1.value() || ui.Option2.value(); })) {
+    g.step(l.rebase, [&] { countdown_.rebase(SecondsToSwitchTime(cx_.sys.clock, ui.dtpWeekly)); });
+  }
+  g.step(l.index, [&] { countdown_.QueueIndex = 1; });
+  g.step(l.enable, [&] { ui.Timer1.setEnabled(true); });
+  g.step(l.interval, [&] { ui.Timer1.setInterval(kTickMilliseconds); });
+}
+
+void Monitoring::showOff(Guard& g, const OffLabels& l, std::string_view buttonCaption) {
+  auto& ui = cx_.ui;
+  g.step(l.disable, [&] { ui.Timer1.setEnabled(false); });
+  g.step(l.zero, [&] { ui.Timer1.setInterval(0); });
+  g.step(l.status, [&] { ui.Frame4.setCaption(kStatusOff); });
+  g.step(l.status, [&] { ui.Form.setPointer(MousePointer::Default); });
+  g.step(l.bar, [&] { ui.ProgressBar1.setValue(0); });
+  g.step(l.bar, [&] { ui.ProgressBar1.setCaption(kProgressBarText); });
+  g.step(l.caption, [&] { ui.PushButton2.setCaption(buttonCaption); });
 }
 
 }  // namespace tarnavel

@@ -2,6 +2,9 @@
 // hotkey, which runs the same procedure). The button's caption is the state.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "form/Context.h"
 #include "switching/Countdown.h"
 #include "switching/ScheduleSettings.h"
@@ -20,6 +23,20 @@ class Monitoring {
 
   void PushButton2_Click();
   bool on() const;
+
+  // The line labels of the two sequences, which differ by caller: the
+  // button, and start-up restoring the stored state.
+  struct OnLabels {
+    int saveCaption, check, minimise, caption, rebaseTest, rebase, index, enable, interval;
+  };
+  struct OffLabels {
+    int disable, zero, status, bar, caption;
+  };
+  // Monitoring starts: the timer runs at one tick per second from the first
+  // row. Start-up passes no minimise label (0): it does not minimise.
+  void start(Guard& g, const OnLabels& labels, std::string_view savedCaption);
+  // The off look of the status line, bar and button, with the timer stopped.
+  void showOff(Guard& g, const OffLabels& labels, std::string_view buttonCaption);
 
   // The button's caption taken just before turning on; turning off puts it
   // back.

@@ -1,6 +1,7 @@
 #include "switching/ScheduleSettings.h"
 
 #include <array>
+#include <stdexcept>
 
 #include "core/Clock.h"
 #include "core/Numbers.h"
@@ -22,7 +23,8 @@ platform::IOptionButton& option(Form1Controls& ui, Ctl id) {
     case Ctl::Option5: return ui.Option5;
     case Ctl::Option6: return ui.Option6;
     case Ctl::Option7: return ui.Option7;
-    default: return ui.Option8;
+    case Ctl::Option8: return ui.Option8;
+    default: throw std::invalid_argument("not an option button");
   }
 }
 
@@ -40,15 +42,12 @@ std::int32_t SecondsToSwitchTime(platform::IClock& clock, const platform::ITimeP
 }
 
 platform::ITextBox& textBox(Form1Controls& ui, Ctl box) {
-  if (box == Ctl::Text1) return ui.Text1;
-  if (box == Ctl::Text2) return ui.Text2;
-  return ui.Text3;
-}
-
-std::string_view textKey(Ctl box) {
-  if (box == Ctl::Text1) return "Text1";
-  if (box == Ctl::Text2) return "Text2";
-  return "Text3";
+  switch (box) {
+    case Ctl::Text1: return ui.Text1;
+    case Ctl::Text2: return ui.Text2;
+    case Ctl::Text3: return ui.Text3;
+    default: throw std::invalid_argument("not an interval box");
+  }
 }
 
 void ScheduleSettings::choose(Ctl id) {
@@ -142,7 +141,7 @@ void ScheduleSettings::dtpWeekly_Change() {
 }
 
 void ScheduleSettings::Text_Change(Ctl box) {
-  cx_.settings.write(textKey(box), textBox(cx_.ui, box).caption());
+  cx_.settings.write(layoutOf(box).name, textBox(cx_.ui, box).caption());
 }
 
 void ScheduleSettings::setText(Ctl box, std::string_view text) {

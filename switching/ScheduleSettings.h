@@ -16,9 +16,8 @@ inline constexpr std::string_view kMustBeNumeric = "Must be a numeric entry.";
 // negative once that moment has passed. Tomorrow is never considered.
 std::int32_t SecondsToSwitchTime(platform::IClock& clock, const platform::ITimePicker& picker);
 
-// The text box of an interval field and its setting key.
+// The text box of an interval field (its setting key is its name).
 platform::ITextBox& textBox(Form1Controls& ui, Ctl box);
-std::string_view textKey(Ctl box);
 
 class ScheduleSettings {
  public:

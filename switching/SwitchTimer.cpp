@@ -24,22 +24,49 @@ std::int32_t checked(std::int64_t value) {
 
 }  // namespace
 
-std::optional<ShowCommand> afterSwitchCommand(const Form1Controls& ui, bool weekly) {
-  if (ui.Option4.value()) return weekly ? ShowCommand::Restore : ShowCommand::Normal;
-  if (ui.Option5.value()) return ShowCommand::Maximized;
-  if (ui.Option6.value()) return ShowCommand::Minimize;
-  if (ui.Option8.value()) return ShowCommand::Show;
-  return std::nullopt;
-}
-
 bool SwitchTimer::monitoringOn() const {
   return cx_.ui.PushButton2.caption() == kTurnOff;
 }
+
+// The line labels of each schedule's statements, as the error report quotes
+// them.
+struct SwitchTimer::MomentLabels {
+  int max, elapsed, valueTest, passedValue, passedStatus, aheadValue, aheadStatus, yield,
+      switchTest;
+};
+struct SwitchTimer::CountLabels {
+  int max, valueTest, value, status, yield, switchTest, zero;
+};
+struct SwitchTimer::SequenceLabels {
+  int disable, zero;
+  int showTests[4], showCalls[4];  // Option4, Option5, Option6, Option8
+  int advance, wrapTest, wrap, select, focusTest, focus, enable, interval;
+};
+
+namespace {
+
+constexpr SwitchTimer::MomentLabels kWeeklyLabels{122, 124, 126, 128, 130, 132, 134, 136, 138};
+constexpr SwitchTimer::MomentLabels kDailyLabels{184, 186, 188, 190, 192, 194, 196, 198, 200};
+constexpr SwitchTimer::CountLabels kIntervalLabels{260, 262, 264, 266, 268, 270, 272};
+constexpr SwitchTimer::CountLabels kCustomLabels{324, 326, 328, 330, 332, 334, 336};
+constexpr SwitchTimer::SequenceLabels kWeeklySequence{
+    140, 142, {144, 148, 152, 156}, {146, 150, 154, 158}, 160, 162, 164, 166, 168, 168, 178, 180};
+constexpr SwitchTimer::SequenceLabels kDailySequence{
+    202, 204, {206, 210, 214, 218}, {208, 212, 216, 220}, 222, 224, 226, 228, 230, 230, 240, 242};
+constexpr SwitchTimer::SequenceLabels kIntervalSequence{
+    274, 276, {278, 282, 286, 290}, {280, 284, 288, 292}, 294, 296, 298, 300, 302, 304, 314, 316};
+constexpr SwitchTimer::SequenceLabels kCustomSequence{
+    338, 340, {342, 346, 350, 354}, {344, 348, 352, 356}, 358, 360, 362, 364, 366, 368, 378, 380};
+
+}  // namespace
 
 void SwitchTimer::Timer1_Timer() {
   Guard g(cx_.report, "Form1.Timer1_Timer");
   auto& queue = cx_.ui.ListView2;
   auto& c = countdown;
+  // Every tick counts for the daily and weekly moments, also one that finds
+  // the queue empty: a moment that passed meanwhile is not caught later.
+  c.noteTick(localSeconds(cx_.sys.clock.now()));
   if (g.test(102, [&] { return queue.count() == 0; })) return;
   // The user's rules for numbers, read once for the whole tick.
   const NumberFormat format = cx_.sys.locale.numberFormat();
@@ -50,20 +77,21 @@ void SwitchTimer::Timer1_Timer() {
   g.step(112, [&] { c.ElapsedSeconds = checked(std::int64_t{c.ElapsedSeconds} + 1); });
 
   if (g.test(120, [&] { return cx_.ui.Option1.value(); })) {
-    weeklyOrDaily(g, true, format);
+    weeklyOrDaily(g, kWeeklyLabels, kWeeklySequence, true, format);
   } else if (g.test(182, [&] { return cx_.ui.Option2.value(); })) {
-    weeklyOrDaily(g, false, format);
+    weeklyOrDaily(g, kDailyLabels, kDailySequence, false, format);
   } else if (g.test(244, [&] { return cx_.ui.Option3.value(); })) {
     // Boxes that do not read as numbers are put right, and stored so.
     const struct {
       Ctl box;
       const char* repair;
-      int label;
-    } boxes[] = {{Ctl::Text1, "0", 246}, {Ctl::Text2, "0", 250}, {Ctl::Text3, "5", 254}};
+      int test, replace;
+    } boxes[] = {
+        {Ctl::Text1, "0", 246, 248}, {Ctl::Text2, "0", 250, 252}, {Ctl::Text3, "5", 254, 256}};
     for (const auto& b : boxes) {
-      if (g.test(b.label,
+      if (g.test(b.test,
                  [&] { return !readsAsNumber(textBox(cx_.ui, b.box).caption(), format); })) {
-        g.step(b.label + 2, [&] { schedule_.setText(b.box, b.repair); });
+        g.step(b.replace, [&] { schedule_.setText(b.box, b.repair); });
       }
     }
     g.step(258, [&] {
@@ -75,7 +103,7 @@ void SwitchTimer::Timer1_Timer() {
       c.SwitchSeconds =
           roundToLong(seconds(Ctl::Text1) * 3600 + seconds(Ctl::Text2) * 60 + seconds(Ctl::Text3));
     });
-    intervalCountdown(g, 260, format);
+    countdownToSwitch(g, kIntervalLabels, kIntervalSequence, format);
   } else if (g.test(318, [&] { return cx_.ui.Option7.value(); })) {
     // The row's own time before switch is the wait before it is activated.
     std::optional<double> time;
@@ -88,69 +116,69 @@ void SwitchTimer::Timer1_Timer() {
         if (!time) throw AppError::typeMismatch();
         c.SwitchSeconds = roundToLong(*time);
       });
-      intervalCountdown(g, 324, format);
+      countdownToSwitch(g, kCustomLabels, kCustomSequence, format);
     } else {
       // A row without a time is passed over without a switch.
-      advance(g, 382);
+      advance(g, 382, 384, 386);
       g.step(388, [&] { queue.select(c.QueueIndex); });
     }
   }
 }
 
-void SwitchTimer::weeklyOrDaily(Guard& g, bool weekly, const NumberFormat& format) {
+void SwitchTimer::weeklyOrDaily(Guard& g, const MomentLabels& l, const SequenceLabels& sequence,
+                                bool weekly, const NumberFormat& format) {
   auto& c = countdown;
   auto& bar = cx_.ui.ProgressBar1;
-  const int base = weekly ? 122 : 184;
-  g.step(base, [&] { bar.setMax(c.SwitchSeconds); });
+  g.step(l.max, [&] { bar.setMax(c.SwitchSeconds); });
   std::int32_t s = 0;
-  g.step(base + 2, [&] {
+  g.step(l.elapsed, [&] {
     s = SecondsToSwitchTime(cx_.sys.clock, cx_.ui.dtpWeekly);
     c.ElapsedSeconds = checked(std::int64_t{c.SwitchSeconds} - s);
   });
-  if (g.test(base + 4, [&] { return c.ElapsedSeconds > c.SwitchSeconds; })) {
+  if (g.test(l.valueTest, [&] { return c.ElapsedSeconds > c.SwitchSeconds; })) {
     // Today's moment has passed.
-    g.step(base + 6, [&] { bar.setValue(0); });
-    g.step(base + 8, [&] { cx_.ui.Frame4.setCaption(kStatusOn); });
+    g.step(l.passedValue, [&] { bar.setValue(0); });
+    g.step(l.passedStatus, [&] { cx_.ui.Frame4.setCaption(kStatusOn); });
   } else {
-    g.step(base + 10, [&] { bar.setValue(c.ElapsedSeconds); });
-    g.step(base + 12, [&] {
+    g.step(l.aheadValue, [&] { bar.setValue(c.ElapsedSeconds); });
+    g.step(l.aheadStatus, [&] {
       std::string status = std::string(kStatusOn) + FormatSeconds(s);
       if (weekly) status += " [" + cx_.ui.cboWeekly.caption() + "]";
       cx_.ui.Frame4.setCaption(status);
     });
   }
-  g.step(base + 14, [&] { cx_.sys.loop.doEvents(); });
+  g.step(l.yield, [&] { cx_.sys.loop.doEvents(); });
   // Turned off while the messages ran: nothing more, and no re-arming.
   if (!monitoringOn()) return;
-  if (!g.test(base + 16, [&] { return momentHasCome(weekly); })) return;
-  const SequenceLabels weeklyLabels{140, 144, 160, 166, 168, 168, 178};
-  const SequenceLabels dailyLabels{202, 206, 222, 228, 230, 230, 240};
-  switchSequence(g, weekly ? weeklyLabels : dailyLabels, weekly, format);
+  if (g.test(l.switchTest, [&] { return momentHasCome(weekly); })) {
+    switchSequence(g, sequence, weekly, format);
+  }
 }
 
-void SwitchTimer::intervalCountdown(Guard& g, int b, const NumberFormat& format) {
+void SwitchTimer::countdownToSwitch(Guard& g, const CountLabels& l, const SequenceLabels& sequence,
+                                    const NumberFormat& format) {
   auto& c = countdown;
   auto& bar = cx_.ui.ProgressBar1;
-  g.step(b, [&] { bar.setMax(c.SwitchSeconds); });
-  if (g.test(b + 2, [&] { return c.ElapsedSeconds <= c.SwitchSeconds; })) {
-    g.step(b + 4, [&] { bar.setValue(c.ElapsedSeconds); });
+  g.step(l.max, [&] { bar.setMax(c.SwitchSeconds); });
+  if (g.test(l.valueTest, [&] { return c.ElapsedSeconds <= c.SwitchSeconds; })) {
+    g.step(l.value, [&] { bar.setValue(c.ElapsedSeconds); });
   }
-  g.step(b + 6, [&] {
+  g.step(l.status, [&] {
     const auto left = checked(std::int64_t{c.SwitchSeconds} - c.ElapsedSeconds);
     cx_.ui.Frame4.setCaption(std::string(kStatusOn) + FormatSeconds(left));
   });
-  g.step(b + 8, [&] { cx_.sys.loop.doEvents(); });
+  g.step(l.yield, [&] { cx_.sys.loop.doEvents(); });
   if (!monitoringOn()) return;
-  if (g.test(b + 10, [&] { return c.ElapsedSeconds < c.SwitchSeconds; })) return;
-  g.step(b + 12, [&] { c.ElapsedSeconds = 0; });
-  switchSequence(g, {b + 14, b + 18, b + 34, b + 40, b + 42, b + 44, b + 54}, false, format);
+  if (g.test(l.switchTest, [&] { return c.ElapsedSeconds < c.SwitchSeconds; })) return;
+  g.step(l.zero, [&] { c.ElapsedSeconds = 0; });
+  switchSequence(g, sequence, false, format);
 }
 
-void SwitchTimer::advance(Guard& g, int label) {
+void SwitchTimer::advance(Guard& g, int step, int wrapTest, int wrap) {
   auto& c = countdown;
-  g.step(label, [&] { ++c.QueueIndex; });
-  if (g.test(label + 2, [&] { return c.QueueIndex > cx_.ui.ListView2.count(); })) {
-    g.step(label + 4, [&] { c.QueueIndex = 1; });
+  g.step(step, [&] { ++c.QueueIndex; });
+  if (g.test(wrapTest, [&] { return c.QueueIndex > cx_.ui.ListView2.count(); })) {
+    g.step(wrap, [&] { c.QueueIndex = 1; });
   }
 }
 
@@ -159,41 +187,48 @@ void SwitchTimer::switchSequence(Guard& g, const SequenceLabels& l, bool weekly,
   auto& c = countdown;
   auto& queue = cx_.ui.ListView2;
   g.step(l.disable, [&] { cx_.ui.Timer1.setEnabled(false); });
-  g.step(l.disable + 2, [&] { cx_.ui.Timer1.setInterval(0); });
+  g.step(l.zero, [&] { cx_.ui.Timer1.setInterval(0); });
 
-  auto activate = [&](ShowCommand command) {
-    const Hwnd32 handle = textToLong(queue.text(c.QueueIndex, kHandleText), format);
-    SwitchTo(cx_.report, cx_.sys.windows, handle, command);
-  };
+  // The chosen after-switch option decides the show command; with none
+  // chosen there is no activation. The weekly schedule restores where the
+  // others show normal.
   const auto& ui = cx_.ui;
-  const int t = l.firstTest;
-  if (g.test(t, [&] { return ui.Option4.value(); })) {
-    g.step(t + 2, [&] { activate(weekly ? ShowCommand::Restore : ShowCommand::Normal); });
-  } else if (g.test(t + 4, [&] { return ui.Option5.value(); })) {
-    g.step(t + 6, [&] { activate(ShowCommand::Maximized); });
-  } else if (g.test(t + 8, [&] { return ui.Option6.value(); })) {
-    g.step(t + 10, [&] { activate(ShowCommand::Minimize); });
-  } else if (g.test(t + 12, [&] { return ui.Option8.value(); })) {
-    g.step(t + 14, [&] { activate(ShowCommand::Show); });
+  const struct {
+    const platform::IOptionButton& option;
+    ShowCommand command;
+  } choices[] = {{ui.Option4, weekly ? ShowCommand::Restore : ShowCommand::Normal},
+                 {ui.Option5, ShowCommand::Maximized},
+                 {ui.Option6, ShowCommand::Minimize},
+                 {ui.Option8, ShowCommand::Show}};
+  for (std::size_t k = 0; k < std::size(choices); ++k) {
+    if (g.test(l.showTests[k], [&] { return choices[k].option.value(); })) {
+      g.step(l.showCalls[k], [&] {
+        const Hwnd32 handle = textToLong(queue.text(c.QueueIndex, kHandleText), format);
+        SwitchTo(cx_.report, cx_.sys.windows, handle, choices[k].command);
+      });
+      break;
+    }
   }
 
-  advance(g, l.advance);
+  advance(g, l.advance, l.wrapTest, l.wrap);
   // The selected row is always the one the next switch activates.
   g.step(l.select, [&] { queue.select(c.QueueIndex); });
   if (g.test(l.focusTest, [&] { return queue.visible() && queue.enabled(); })) {
     g.step(l.focus, [&] { queue.setFocus(); });
   }
   g.step(l.enable, [&] { cx_.ui.Timer1.setEnabled(true); });
-  g.step(l.enable + 2, [&] { cx_.ui.Timer1.setInterval(kTickMilliseconds); });
+  g.step(l.interval, [&] { cx_.ui.Timer1.setInterval(kTickMilliseconds); });
 }
 
 bool SwitchTimer::momentHasCome(bool weekly) {
   auto& c = countdown;
   const LocalDateTime now = cx_.sys.clock.now();
   const std::int64_t thisTick = localSeconds(now);
-  // Without a previous tick, only this very second counts.
-  const std::int64_t previous = c.previousTick.value_or(thisTick - 1);
-  c.previousTick = thisTick;
+  // Without a previous tick, or after a gap in the ticks longer than their
+  // pacing allows (the timer was off, the program stalled), only this very
+  // second counts.
+  std::int64_t previous = c.previousTick.value_or(thisTick - 1);
+  if (thisTick - previous > Countdown::kLongestTickGap) previous = thisTick - 1;
   if (previous >= thisTick) return false;  // the clock went back, or stood still
 
   const std::int64_t timeOfDay = cx_.ui.dtpWeekly.value().seconds();

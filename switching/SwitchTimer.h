@@ -15,10 +15,6 @@ inline constexpr std::string_view kTurnOn = "Turn On";
 inline constexpr std::string_view kTurnOff = "Turn Off";
 inline constexpr std::string_view kProgressBarText = "Progress Bar";
 
-// The show command for the chosen after-switch option; nothing when none is
-// chosen. The weekly schedule restores where the others show normal.
-std::optional<ShowCommand> afterSwitchCommand(const Form1Controls& ui, bool weekly);
-
 class SwitchTimer {
  public:
   SwitchTimer(Context& cx, ScheduleSettings& schedule) : cx_(cx), schedule_(schedule) {}
@@ -26,16 +22,19 @@ class SwitchTimer {
   // One tick of Timer1.
   void Timer1_Timer();
 
+  // The line labels of a schedule's statements, which differ by schedule.
+  struct MomentLabels;    // weekly, daily
+  struct CountLabels;     // interval, custom
+  struct SequenceLabels;  // the switch itself
+
  private:
-  // Line labels of the switch sequence, which differ by schedule.
-  struct SequenceLabels {
-    int disable, firstTest, advance, select, focusTest, focus, enable;
-  };
-  void weeklyOrDaily(Guard& g, bool weekly, const NumberFormat& format);
-  void intervalCountdown(Guard& g, int firstLabel, const NumberFormat& format);
+  void weeklyOrDaily(Guard& g, const MomentLabels& labels, const SequenceLabels& sequence,
+                     bool weekly, const NumberFormat& format);
+  void countdownToSwitch(Guard& g, const CountLabels& labels, const SequenceLabels& sequence,
+                         const NumberFormat& format);
   void switchSequence(Guard& g, const SequenceLabels& labels, bool weekly,
                       const NumberFormat& format);
-  void advance(Guard& g, int label);
+  void advance(Guard& g, int step, int wrapTest, int wrap);
   // True when the chosen moment of some day lies after the previous tick and
   // not after this one, and no switch happened on that day yet.
   bool momentHasCome(bool weekly);

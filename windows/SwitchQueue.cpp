@@ -131,14 +131,15 @@ void SwitchQueue::checkHandle(const platform::IListView& available,
     if (!found) {
       const int listed = g.value(114, 0, [&] { return available.count(); });
       for (int j = 1; j <= listed && !found; ++j) {
-        if (!g.test(116, [&] { return list_.text(i, kTitle) == available.text(j); })) continue;
-        g.step(120, [&] {
-          const Hwnd32 candidate = handles.at(static_cast<std::size_t>(j - 1));
-          if (!holds(candidate)) {
-            found = true;
-            match = candidate;
-          }
-        });
+        if (g.test(116, [&] { return list_.text(i, kTitle) == available.text(j); })) {
+          g.step(120, [&] {
+            const Hwnd32 candidate = handles.at(static_cast<std::size_t>(j - 1));
+            if (!holds(candidate)) {
+              found = true;
+              match = candidate;
+            }
+          });
+        }
       }
     }
     if (!found) {
@@ -199,12 +200,11 @@ void SwitchQueue::deleteSelected(platform::ITimer& timer) {
   Guard g(report_, "Form1.PushButton4_Click");
   if (g.test(100, [&] { return list_.count() == 0; })) return;
   TimerPause pause(timer);
-  g.step(104, [&] { pause.noteRunning(); });
-  g.step(106, [&] { pause.stop(); });
+  pause.pause(g, 102, 104, 106, 108);
   g.step(110, [&] {
     if (const int row = list_.selected(); row != 0) list_.remove(row);
   });
-  if (pause.wasRunning()) g.step(114, [&] { pause.rearm(); });
+  pause.resume(g, 112, 114, 116);
   g.step(118, [&] { save(); });
 }
 

@@ -57,8 +57,7 @@ void TimeBeforeSwitch::CheckTimeBeforeCwitch() {
   if (g.test(102, [&] { return !cx_.ui.Option7.value(); })) return;
   if (g.test(104, [&] { return list.count() == 0; })) return;
   TimerPause pause(cx_.ui.Timer1);
-  g.step(108, [&] { pause.noteRunning(); });
-  g.step(110, [&] { pause.stop(); });
+  pause.pause(g, 106, 108, 110, 112);
   const int rows = g.value(114, 0, [&] { return list.count(); });
   for (int row = 1; row <= rows; ++row) {
     // A cancelled prompt leaves the row as it was; it is not asked again now.
@@ -66,25 +65,25 @@ void TimeBeforeSwitch::CheckTimeBeforeCwitch() {
       g.step(118, [&] { SetTimeBeforeCwitch(row); });
     }
   }
-  if (pause.wasRunning()) g.step(124, [&] { pause.rearm(); });
+  pause.resume(g, 122, 124, 126);
 }
 
 void TimeBeforeSwitch::PushButton9_Click() {
   Guard g(cx_.report, "Form1.PushButton9_Click");
   auto& list = cx_.ui.ListView2;
-  if (!g.test(100, [&] { return cx_.ui.Option7.value(); })) {
+  if (g.test(100, [&] { return cx_.ui.Option7.value(); })) {
+    if (g.test(102, [&] { return list.count() >= 1; })) {
+      // Nothing selected: there is no row to ask for, and nothing is paused.
+      const int row = g.value(112, 0, [&] { return list.selected(); });
+      if (row == 0) return;
+      TimerPause pause(cx_.ui.Timer1);
+      pause.pause(g, 104, 106, 108, 110);
+      g.step(112, [&] { SetTimeBeforeCwitch(row); });
+      pause.resume(g, 114, 116, 118);
+    }
+  } else {
     g.step(120, [&] { cx_.sys.dialogs.messageBox(kCustomOnly, kMbOk, cx_.appTitle); });
-    return;
   }
-  if (!g.test(102, [&] { return list.count() >= 1; })) return;
-  // Nothing selected: there is no row to ask for.
-  const int row = g.value(112, 0, [&] { return list.selected(); });
-  if (row == 0) return;
-  TimerPause pause(cx_.ui.Timer1);
-  g.step(106, [&] { pause.noteRunning(); });
-  g.step(108, [&] { pause.stop(); });
-  g.step(112, [&] { SetTimeBeforeCwitch(row); });
-  if (pause.wasRunning()) g.step(116, [&] { pause.rearm(); });
 }
 
 }  // namespace tarnavel

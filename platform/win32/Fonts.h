@@ -19,7 +19,6 @@ class FontSet {
   explicit FontSet(unsigned dpi);
 
   HFONT font(CtlFont kind) const;
-  HFONT message() const { return message_.get(); }
   unsigned dpi() const { return dpi_; }
 
  private:

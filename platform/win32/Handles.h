@@ -58,11 +58,6 @@ struct CursorTraits {
   static Handle invalid() noexcept { return nullptr; }
   static void close(Handle h) noexcept { DestroyCursor(h); }
 };
-struct BrushTraits {
-  using Handle = HBRUSH;
-  static Handle invalid() noexcept { return nullptr; }
-  static void close(Handle h) noexcept { DeleteObject(h); }
-};
 struct RegKeyTraits {
   using Handle = HKEY;
   static Handle invalid() noexcept { return nullptr; }
@@ -84,7 +79,6 @@ struct WindowTraits {
 using Font = Owned<FontTraits>;
 using Icon = Owned<IconTraits>;
 using Cursor = Owned<CursorTraits>;
-using Brush = Owned<BrushTraits>;
 using RegKey = Owned<RegKeyTraits>;
 using FindHandle = Owned<FindTraits>;
 using Window = Owned<WindowTraits>;

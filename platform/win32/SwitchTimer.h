@@ -35,7 +35,6 @@ class SwitchTimer final : public platform::ITimer {
   // the timer still runs (one already queued when it was stopped is not).
   void onWmTimer(UINT_PTR id, const std::function<void()>& tick);
   bool running() const { return enabled_ && interval_ > 0; }
-  bool ticking() const { return inTick_; }
 
  private:
   void apply();
