@@ -110,8 +110,14 @@ void Form1::restoreSettings(Guard& g) {
     const auto time = parseTimeOfDay(stored, format);
     if (!time) throw AppError::typeMismatch();
     ui_.dtpWeekly.setValue(*time);
+    // A restored value is handled as the user's change would be: stored
+    // again, and the daily count re-based to it.
+    schedule_.dtpWeekly_Change();
   });
-  g.step(182, [&] { ui_.cboWeekly.setCaption(settings_.read("Weekly", "Monday")); });
+  g.step(182, [&] {
+    ui_.cboWeekly.setCaption(settings_.read("Weekly", "Monday"));
+    schedule_.cboWeekly_Click();
+  });
   g.step(184, [&] { schedule_.setText(Ctl::Text1, settings_.read("Text1", "0")); });
   g.step(186, [&] { schedule_.setText(Ctl::Text2, settings_.read("Text2", "0")); });
   g.step(188, [&] { schedule_.setText(Ctl::Text3, settings_.read("Text3", "5")); });
@@ -149,7 +155,7 @@ void Form1::SetAppTitle() {
 
 void Form1::Form_QueryUnload() {
   Guard g(report_, "Form1.Form_QueryUnload");
-  g.step(110, [&] { queue_.save(); });
+  queue_.saveAtClose(g);
   g.step(112, [&] { ui_.Timer1.setEnabled(false); });
   g.step(116, [&] { sys_.loop.doEvents(); });
   g.step(118, [&] { sys_.loop.doEvents(); });
@@ -178,8 +184,9 @@ void Form1::onClick(Ctl control) {
     case Ctl::Option6:
     case Ctl::Option7:
     case Ctl::Option8:
+      // A click on the option already chosen is a click all the same.
       return unguarded(std::string("Form1.") + std::string(layoutOf(control).name) + "_Click",
-                       [&] { schedule_.clicked(control); });
+                       [&] { schedule_.choose(control); });
     case Ctl::cboWeekly:
       return unguarded("Form1.cboWeekly_Click", [&] { schedule_.cboWeekly_Click(); });
     default: return;

@@ -23,11 +23,6 @@ struct Countdown {
   std::optional<std::int64_t> previousTick;
   std::optional<std::int64_t> thisTick;
   std::optional<std::int64_t> lastSwitchDay;
-  // Ticks further apart than this (seconds) were not paced one after the
-  // other: the timer was off or the program stalled. A moment in such a gap
-  // is not caught late.
-  static constexpr std::int64_t kLongestTickGap = 3;
-
   // Every tick records its time first, whatever it goes on to do.
   void noteTick(std::int64_t localSeconds) {
     previousTick = thisTick;

@@ -65,10 +65,6 @@ void ScheduleSettings::choose(Ctl id) {
   }
 }
 
-void ScheduleSettings::clicked(Ctl id) {
-  if (!option(cx_.ui, id).value()) choose(id);
-}
-
 void ScheduleSettings::restore(Ctl id, bool value) {
   if (value) {
     choose(id);

@@ -27,8 +27,6 @@ class ScheduleSettings {
   // Chooses an option as a click would: the others of its group are cleared
   // and its handling runs.
   void choose(Ctl option);
-  // A user's click: nothing happens when the option is already chosen.
-  void clicked(Ctl option);
   // Restoring an option from its setting: true chooses it (and runs its
   // handling), false only clears it.
   void restore(Ctl option, bool value);

@@ -224,11 +224,8 @@ bool SwitchTimer::momentHasCome(bool weekly) {
   auto& c = countdown;
   const LocalDateTime now = cx_.sys.clock.now();
   const std::int64_t thisTick = localSeconds(now);
-  // Without a previous tick, or after a gap in the ticks longer than their
-  // pacing allows (the timer was off, the program stalled), only this very
-  // second counts.
-  std::int64_t previous = c.previousTick.value_or(thisTick - 1);
-  if (thisTick - previous > Countdown::kLongestTickGap) previous = thisTick - 1;
+  // Without a previous tick, only this very second counts.
+  const std::int64_t previous = c.previousTick.value_or(thisTick - 1);
   if (previous >= thisTick) return false;  // the clock went back, or stood still
 
   const std::int64_t timeOfDay = cx_.ui.dtpWeekly.value().seconds();

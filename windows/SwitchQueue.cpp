@@ -22,16 +22,19 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
 
 }  // namespace
 
+void appendRecord(std::string& text, const StoredRow& row) {
+  text += row.handle;
+  text += kFieldSeparator;
+  text += row.title;
+  text += kFieldSeparator;
+  text += row.time;
+  text += kRowTerminator;
+}
+
 std::string storedForm(const std::vector<StoredRow>& rows) {
   std::string text;
-  for (const auto& row : rows) {
-    text += row.handle;
-    text += kFieldSeparator;
-    text += row.title;
-    text += kFieldSeparator;
-    text += row.time;
-    text += kRowTerminator;
-  }
+  for (const auto& row : rows)
+    appendRecord(text, row);
   return text;
 }
 
@@ -80,6 +83,26 @@ std::vector<StoredRow> SwitchQueue::rows() const {
 
 void SwitchQueue::save() {
   settings_.write(kQueuedWindowsKey, storedForm(rows()));
+}
+
+void SwitchQueue::saveAtClose(Guard& g) {
+  std::string text;
+  bool complete = false;
+  g.step(102, [&] { text.clear(); });
+  int count = 0;
+  g.step(104, [&] {
+    count = list_.count();
+    complete = true;
+  });
+  for (int i = 1; i <= count; ++i) {
+    bool appended = false;
+    g.step(106, [&] {
+      appendRecord(text, {list_.text(i, kHandleText), list_.text(i, kTitle), list_.text(i, kTime)});
+      appended = true;
+    });
+    complete = complete && appended;
+  }
+  if (complete) g.step(110, [&] { settings_.write(kQueuedWindowsKey, text); });
 }
 
 void SwitchQueue::load() {

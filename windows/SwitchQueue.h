@@ -53,6 +53,11 @@ class SwitchQueue {
   std::vector<StoredRow> rows() const;
   // Writes "Queued Windows" from the rows.
   void save();
+  // The queue stored as the window closes, each row's record a labelled
+  // statement of the close handling (102 to 110). A failure while building
+  // is reported with its own label, and the stored queue is left as it was
+  // (every change has stored it already) rather than replaced by a part.
+  void saveAtClose(Guard& g);
 
   // Rebuilds the rows from "Queued Windows" (LoadQueuedWindows).
   void load();

@@ -133,6 +133,7 @@ class FakeListView : public Control<platform::IListView> {
     selected_ = 0;
   }
   std::string text(int row, int subItem = 0) const override {
+    if (onRead) onRead(row, subItem);
     check(row);
     const auto& cells = rows[static_cast<std::size_t>(row - 1)];
     return static_cast<std::size_t>(subItem) < cells.size()
@@ -157,6 +158,8 @@ class FakeListView : public Control<platform::IListView> {
   // Called before every change with its name and row; a test may throw from
   // it to make that change fail.
   std::function<void(std::string_view op, int row)> onChange;
+  // Called before every read of a cell; a test may throw from it.
+  std::function<void(int row, int subItem)> onRead;
   std::vector<Column> columns;
   std::vector<std::vector<std::string>> rows;
 

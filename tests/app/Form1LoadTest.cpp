@@ -120,16 +120,34 @@ TEST_F(Close, AnEmptyQueueIsStoredAsTheEmptyText) {
   f.settings.values["Queued Windows"] = storedRow("77", "Gone");
   load();
   form->onClick(Ctl::PushButton5);
+  f.settings.values["Queued Windows"] = "stale";  // only the close can put it right
   form->Form_QueryUnload();
   EXPECT_EQ(stored(), "");
 }
 
-TEST_F(Close, AFailedSaveIsReportedAndTheProgramStillEnds) {
+TEST_F(Close, AFailedWriteIsReportedAndTheProgramStillEnds) {
   load();
   f.settings.refuseWrites = true;
   form->Form_QueryUnload();
   EXPECT_EQ(errorLines(),
             (std::vector<std::string>{"in Orvendel2021/08/31.Form1.Form_QueryUnload at line 110"}));
+  EXPECT_TRUE(f.loop.ended);
+}
+
+TEST_F(Close, ARowThatCannotBeReadIsReportedThereAndNoPartOfTheQueueIsStored) {
+  f.windows.open("Alpha");
+  f.windows.open("Beta");
+  load();
+  addToQueue("Alpha");
+  addToQueue("Beta");
+  const std::string complete = stored();
+  f.ListView2.onRead = [](int row, int) {
+    if (row == 2) throw AppError::indexOutOfBounds();
+  };
+  form->Form_QueryUnload();
+  EXPECT_EQ(errorLines(),
+            (std::vector<std::string>{"in Orvendel2021/08/31.Form1.Form_QueryUnload at line 106"}));
+  EXPECT_EQ(stored(), complete);
   EXPECT_TRUE(f.loop.ended);
 }
 

@@ -1,5 +1,7 @@
 // The schedule and after-switch choices: what each enables, what it stores,
 // and how start-up brings them back.
+#include <algorithm>
+
 #include "SwitchFixture.h"
 
 namespace tarnavel::testing {
@@ -62,6 +64,14 @@ TEST_F(Schedule, IntervalAndCustomRestartTheCountWeeklyAndDailyDoNot) {
   form->countdown().ElapsedSeconds = 7;
   form->onClick(Ctl::Option7);
   EXPECT_EQ(form->countdown().ElapsedSeconds, 0);
+  // A click on the option already chosen is a click: the count restarts
+  // and the group is stored again.
+  form->countdown().ElapsedSeconds = 7;
+  f.settings.writes.clear();
+  form->onClick(Ctl::Option7);
+  EXPECT_EQ(form->countdown().ElapsedSeconds, 0);
+  EXPECT_EQ(f.settings.writes,
+            (std::vector<std::string>{"Option1", "Option2", "Option3", "Option7"}));
 }
 
 TEST_F(Schedule, WeeklyAndDailyReBaseToTodaysMomentEvenWhenItHasPassed) {
@@ -165,6 +175,20 @@ TEST_F(FirstStart, OnlyWeeklyStoredWinsOverTheDefaultOfSwitchEvery) {
   EXPECT_FALSE(f.Option3.value());
   EXPECT_EQ(f.settings.values["Option3"], "False");
   EXPECT_TRUE(f.cboWeekly.enabled());
+}
+
+TEST_F(FirstStart, TheRestoredPickerAndWeekdayAreHandledAsChanges) {
+  f.clock.setTime({9, 0, 0});
+  f.settings.values["Option2"] = "True";
+  f.settings.values["Weekly Time"] = "10:00:00";
+  f.settings.values["Weekly"] = "Friday";
+  load();
+  // The daily count runs to the restored time, not to the picker's default.
+  EXPECT_EQ(form->countdown().SwitchSeconds, 3600);
+  const auto& w = f.settings.writes;
+  EXPECT_NE(std::find(w.begin(), w.end(), "Weekly Time"), w.end());
+  EXPECT_NE(std::find(w.begin(), w.end(), "Weekly"), w.end());
+  EXPECT_EQ(f.settings.values["Weekly"], "Friday");
 }
 
 TEST_F(FirstStart, StoredValuesThatDoNotFitAreReportedAndSkipped) {

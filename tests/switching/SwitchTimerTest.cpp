@@ -238,6 +238,19 @@ TEST_F(Daily, ALateTickStillSwitchesButNeverTwiceTheSameDay) {
   EXPECT_TRUE(switched().empty());
 }
 
+TEST_F(Daily, AMomentThatPassedWhileTheQueueWasEmptyIsNotCaughtLater) {
+  queueTargets(1);
+  f.clock.setTime({11, 0, 0});
+  chooseDaily({12, 0, 0});
+  turnOn();
+  tick();
+  form->onClick(Ctl::PushButton5);  // Clear All at 11:00
+  tick(4 * 3600);                   // the queue stays empty past noon
+  addToQueue("Target 1");           // 15:00
+  tick(2);
+  EXPECT_TRUE(switched().empty());
+}
+
 TEST_F(Daily, TheNextDaySwitchesAgainAlsoAcrossMidnight) {
   queueTargets(2);
   f.clock.setTime({23, 59, 55});
