@@ -85,6 +85,8 @@ void Form1::Form_Load() {
   restoreSettings(g);
   restoreMonitoring(g);
   g.step(248, [&] { loading_ = false; });
+  // The last step: from now on Ctrl+Shift+T toggles monitoring.
+  g.step(254, [&] { sys_.hook.install(); });
 }
 
 void Form1::restoreSettings(Guard& g) {
@@ -155,6 +157,7 @@ void Form1::SetAppTitle() {
 
 void Form1::Form_QueryUnload() {
   Guard g(report_, "Form1.Form_QueryUnload");
+  g.step(100, [&] { sys_.hook.remove(); });
   queue_.saveAtClose(g);
   g.step(112, [&] { ui_.Timer1.setEnabled(false); });
   g.step(116, [&] { sys_.loop.doEvents(); });
@@ -230,6 +233,10 @@ void Form1::onFocus(Ctl control, bool gained) {
 // The hover pointer and minimising into the tray come with those parts.
 void Form1::onMouseMove(Ctl) {}
 void Form1::onResize() {}
+
+void Form1::onKeyT(const KeyTEvent& event) {
+  if (chord_.onKeyT(event)) PushButton2_Click();
+}
 
 void Form1::Timer1_Timer() {
   timer_.Timer1_Timer();

@@ -10,6 +10,7 @@
 #include "form/Form1Controls.h"
 #include "form/Form1Layout.h"
 #include "form/FormEvents.h"
+#include "switching/Hotkey.h"
 #include "switching/Monitoring.h"
 #include "switching/ScheduleSettings.h"
 #include "switching/SwitchTimer.h"
@@ -38,6 +39,8 @@ class Form1 final : public FormEvents {
   void onMouseMove(Ctl control) override;
   void onTimer() override { Timer1_Timer(); }
   void onResize() override;
+  // Ctrl+Shift+T, from anywhere: the same procedure as the button.
+  void onKeyT(const KeyTEvent& event) override;
 
   // --- the handlers, by their names ----------------------------------------
   void PushButton1_Click();   // Refresh List
@@ -94,6 +97,7 @@ class Form1 final : public FormEvents {
   SwitchTimer timer_;
   ScheduleSettings schedule_;
   Monitoring monitoring_;
+  ToggleChord chord_;
 };
 
 }  // namespace tarnavel

@@ -56,6 +56,7 @@ struct Services {
   platform::IClock& clock;
   platform::ILocale& locale;
   platform::IMessageLoop& loop;
+  platform::IKeyboardHook& hook;
 };
 
 }  // namespace tarnavel

@@ -24,6 +24,8 @@ class FormEvents {
   virtual void onTimer() = 0;
   // The window's size or state changed (minimised, restored, maximised).
   virtual void onResize() = 0;
+  // The keyboard hook saw the T key go down or up, anywhere.
+  virtual void onKeyT(const KeyTEvent& event) = 0;
 };
 
 }  // namespace tarnavel

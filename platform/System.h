@@ -78,6 +78,16 @@ class ILocale {
   virtual TimeFormat timeFormat() = 0;
 };
 
+// The system-wide keyboard hook that watches the T key for the toggle chord.
+// While it is installed, every event of the T key reaches the main window's
+// events as onKeyT, posted: the hook itself returns at once.
+class IKeyboardHook {
+ public:
+  virtual ~IKeyboardHook() = default;
+  virtual void install() = 0;
+  virtual void remove() = 0;
+};
+
 // Running the thread's pending window messages, and ending the program.
 class IMessageLoop {
  public:

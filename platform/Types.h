@@ -38,6 +38,15 @@ inline constexpr int kMbOk = 0;
 inline constexpr int kMbIconExclamation = 48;
 inline constexpr int kIdOk = 1;
 
+// One event of the T key as the keyboard hook saw it, with the state of Ctrl
+// and Shift at that moment.
+struct KeyTEvent {
+  bool down = false;
+  bool ctrl = false;
+  bool shift = false;
+  friend bool operator==(const KeyTEvent&, const KeyTEvent&) = default;
+};
+
 struct TimeOfDay {
   int hour = 0;    // 0..23
   int minute = 0;  // 0..59

@@ -68,6 +68,7 @@ struct FakeForm {
   FakeClock clock;
   FakeLocale locale;
   FakeMessageLoop loop;
+  FakeKeyboardHook hook;
 
   Form1Controls controls{
       .Form = Form,
@@ -115,7 +116,8 @@ struct FakeForm {
                     .files = files,
                     .clock = clock,
                     .locale = locale,
-                    .loop = loop};
+                    .loop = loop,
+                    .hook = hook};
 };
 
 }  // namespace tarnavel::fake

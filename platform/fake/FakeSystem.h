@@ -145,4 +145,20 @@ class FakeMessageLoop : public platform::IMessageLoop {
   std::function<void()> pending;
 };
 
+class FakeKeyboardHook : public platform::IKeyboardHook {
+ public:
+  void install() override {
+    if (whenInstalled) whenInstalled();
+    installed = true;
+  }
+  void remove() override {
+    if (whenRemoved) whenRemoved();
+    installed = false;
+  }
+  bool installed = false;
+  // Run as the hook goes in and out, to see what was done before.
+  std::function<void()> whenInstalled;
+  std::function<void()> whenRemoved;
+};
+
 }  // namespace tarnavel::fake

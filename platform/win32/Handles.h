@@ -63,6 +63,11 @@ struct RegKeyTraits {
   static Handle invalid() noexcept { return nullptr; }
   static void close(Handle h) noexcept { RegCloseKey(h); }
 };
+struct HookTraits {
+  using Handle = HHOOK;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { UnhookWindowsHookEx(h); }
+};
 struct FindTraits {
   using Handle = HANDLE;
   static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
@@ -81,6 +86,7 @@ using Icon = Owned<IconTraits>;
 using Cursor = Owned<CursorTraits>;
 using RegKey = Owned<RegKeyTraits>;
 using FindHandle = Owned<FindTraits>;
+using Hook = Owned<HookTraits>;
 using Window = Owned<WindowTraits>;
 
 // A registered window class, unregistered when its owner goes. The windows of

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/Errors.h"
+#include "platform/win32/KeyboardHook.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Messages.h"
 #include "platform/win32/Text.h"
@@ -543,6 +544,7 @@ const MainWindow::Route MainWindow::kRoutes[] = {
     {WM_SIZE, &MainWindow::onSize},
     {WM_GETDPISCALEDSIZE, &MainWindow::onGetDpiScaledSize},
     {WM_DPICHANGED, &MainWindow::onDpiChanged},
+    {kToggleMessage, &MainWindow::onToggleMessage},
     {WM_CLOSE, &MainWindow::onClose},
     {WM_QUERYENDSESSION, &MainWindow::onClose},
     {WM_ENDSESSION, &MainWindow::onClose},
@@ -720,6 +722,11 @@ std::optional<LRESULT> MainWindow::onDpiChanged(WPARAM wParam, LPARAM lParam) {
     control->dpiChanged(dpi_);
   if (iconWanted_) loadIcons();
   if (pointer_ != MousePointer::Default) refreshCursor();
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onToggleMessage(WPARAM wParam, LPARAM lParam) {
+  deliver([&](FormEvents& e) { e.onKeyT(KeyboardHook::decode(wParam, lParam)); });
   return 0;
 }
 

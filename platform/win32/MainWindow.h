@@ -104,6 +104,7 @@ class MainWindow final : public platform::IMainWindow {
   std::optional<LRESULT> onSize(WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onGetDpiScaledSize(WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onDpiChanged(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onToggleMessage(WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onClose(WPARAM wParam, LPARAM lParam);
 
   void teardown() noexcept;

@@ -9,6 +9,7 @@
 
 #include "app/Form1.h"
 #include "platform/win32/Dialogs.h"
+#include "platform/win32/KeyboardHook.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/Services.h"
@@ -32,6 +33,7 @@ int run(HINSTANCE instance) {
   FileSystem files;
   Clock clock;
   Locale locale;
+  KeyboardHook hook(window.window());
 
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
@@ -40,7 +42,8 @@ int run(HINSTANCE instance) {
                     .files = files,
                     .clock = clock,
                     .locale = locale,
-                    .loop = loop};
+                    .loop = loop,
+                    .hook = hook};
 
   Form1 form(controls, services);
   window.connect(&form);

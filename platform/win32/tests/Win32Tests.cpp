@@ -19,6 +19,7 @@
 #include "platform/Errors.h"
 #include "platform/fake/FakeSystem.h"
 #include "platform/win32/Dialogs.h"
+#include "platform/win32/KeyboardHook.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/MessageLoop.h"
@@ -65,6 +66,11 @@ class Recorder final : public FormEvents {
     if (whenTicking) whenTicking();
   }
   void onResize() override { heard.push_back({"resize"}); }
+  void onKeyT(const KeyTEvent& e) override {
+    heard.push_back({e.down ? "T+" : "T-", Ctl::None});
+    keys.push_back(e);
+  }
+  std::vector<KeyTEvent> keys;
 
   int count(const std::string& what) const {
     int n = 0;
@@ -924,6 +930,7 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
   Clock clock;
   Locale locale;
   MessageLoop loop(window);
+  fake::FakeKeyboardHook hook;
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
                     .windows = windows,
@@ -931,7 +938,8 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
                     .files = files,
                     .clock = clock,
                     .locale = locale,
-                    .loop = loop};
+                    .loop = loop,
+                    .hook = hook};
   Form1 form(controls, services);
   window.connect(&form);
   window.setVisible(true);
@@ -946,6 +954,48 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
   EXPECT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_EQ(GetFocus(), hwnd(Ctl::Text1));
   window.connect(&events);
+  window.setVisible(false);
+}
+
+// A key event as the keyboard sends it.
+void press(WORD key, bool down) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = key;
+  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof(in));
+}
+
+TEST_F(WindowTest, TheKeyboardHookPostsEveryTKeyWithItsModifiersAndNothingElse) {
+  window.setVisible(true);
+  window.activate();
+  pump(200);
+  {
+    KeyboardHook hook(main());
+    hook.install();
+    ASSERT_TRUE(hook.installed());
+    press('A', true);
+    press('A', false);
+    press(VK_CONTROL, true);
+    press(VK_SHIFT, true);
+    press('T', true);
+    press('T', false);
+    press(VK_SHIFT, false);
+    press(VK_CONTROL, false);
+    press('T', true);
+    press('T', false);
+    pump(300);
+    EXPECT_EQ(
+        events.keys,
+        (std::vector<KeyTEvent>{
+            {true, true, true}, {false, true, true}, {true, false, false}, {false, false, false}}));
+  }
+  // Gone with its owner: nothing more is heard.
+  events.keys.clear();
+  press('T', true);
+  press('T', false);
+  pump(200);
+  EXPECT_TRUE(events.keys.empty());
   window.setVisible(false);
 }
 
