@@ -34,7 +34,8 @@ Form1::Form1(Form1Controls& ui, Services& sys)
       times_(cx_, queue_),
       timer_(cx_, schedule_),
       schedule_(cx_, timer_.countdown, times_),
-      monitoring_(cx_, timer_.countdown, times_) {}
+      monitoring_(cx_, timer_.countdown, times_),
+      startUp_(cx_) {}
 
 template <class F>
 void Form1::unguarded(std::string_view procedure, F&& handler) {
@@ -84,6 +85,7 @@ void Form1::Form_Load() {
   g.step(160, [&] { CheckHandle(); });
   restoreSettings(g);
   restoreMonitoring(g);
+  restoreStartUp(g);
   g.step(248, [&] { loading_ = false; });
   // The last step: from now on Ctrl+Shift+T toggles monitoring.
   g.step(254, [&] { sys_.hook.install(); });
@@ -141,6 +143,20 @@ void Form1::restoreMonitoring(Guard& g) {
   }
 }
 
+void Form1::restoreStartUp(Guard& g) {
+  g.step(234, [&] { startUp_.setCheck4(settings_.read("Windows Startup", "Off") == "On"); });
+  g.step(236, [&] { startUp_.setCheck8(settings_.read("Minimized", "Off") == "On"); });
+  if (g.test(238, [&] { return ui_.Check4.checked(); })) {
+    g.step(240, [&] { ui_.Check8.setVisible(true); });
+    if (g.test(242, [&] { return ui_.Check8.checked(); })) {
+      g.step(244, [&] { ui_.Form.setState(WindowState::Minimized); });
+    }
+  } else {
+    // The box keeps its restored value out of sight.
+    g.step(246, [&] { ui_.Check8.setVisible(false); });
+  }
+}
+
 void Form1::ApplySkin() {
   const std::string skin = inFolder(sys_.files.programFolder(), kSkinFile);
   if (!sys_.files.isListedFile(skin)) return;
@@ -192,6 +208,11 @@ void Form1::onClick(Ctl control) {
                        [&] { schedule_.choose(control); });
     case Ctl::cboWeekly:
       return unguarded("Form1.cboWeekly_Click", [&] { schedule_.cboWeekly_Click(); });
+    // A click changes a check box; the change runs its handling.
+    case Ctl::Check4:
+      return unguarded("Form1.Check4_Click", [&] { startUp_.setCheck4(!ui_.Check4.checked()); });
+    case Ctl::Check8:
+      return unguarded("Form1.Check8_Click", [&] { startUp_.setCheck8(!ui_.Check8.checked()); });
     default: return;
   }
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/StartUp.h"
 #include "core/ErrorReport.h"
 #include "core/Settings.h"
 #include "form/Context.h"
@@ -78,6 +79,7 @@ class Form1 final : public FormEvents {
   void SetAppTitle();
   void restoreSettings(Guard& g);
   void restoreMonitoring(Guard& g);
+  void restoreStartUp(Guard& g);
   // Runs a handler that has no error guard of its own: a failure is still
   // shown, under the handler's name, and never escapes into the window system.
   template <class F>
@@ -98,6 +100,7 @@ class Form1 final : public FormEvents {
   ScheduleSettings schedule_;
   Monitoring monitoring_;
   ToggleChord chord_;
+  StartUp startUp_;
 };
 
 }  // namespace tarnavel

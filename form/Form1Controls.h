@@ -57,6 +57,7 @@ struct Services {
   platform::ILocale& locale;
   platform::IMessageLoop& loop;
   platform::IKeyboardHook& hook;
+  platform::IRunEntry& run;
 };
 
 }  // namespace tarnavel

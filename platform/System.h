@@ -78,6 +78,19 @@ class ILocale {
   virtual TimeFormat timeFormat() = 0;
 };
 
+// The per-user entry that has Windows start the program at log-on: one text
+// value under the Run key, named after the program's file. Refusals throw
+// AppError.
+class IRunEntry {
+ public:
+  virtual ~IRunEntry() = default;
+  // The running program's full path.
+  virtual std::string programPath() = 0;
+  virtual void add(std::string_view name, std::string_view command) = 0;
+  // Removing an entry that is not there is no failure.
+  virtual void remove(std::string_view name) = 0;
+};
+
 // The system-wide keyboard hook that watches the T key for the toggle chord.
 // While it is installed, every event of the T key reaches the main window's
 // events as onKeyT, posted: the hook itself returns at once.

@@ -69,6 +69,7 @@ struct FakeForm {
   FakeLocale locale;
   FakeMessageLoop loop;
   FakeKeyboardHook hook;
+  FakeRunEntry run;
 
   Form1Controls controls{
       .Form = Form,
@@ -117,7 +118,8 @@ struct FakeForm {
                     .clock = clock,
                     .locale = locale,
                     .loop = loop,
-                    .hook = hook};
+                    .hook = hook,
+                    .run = run};
 };
 
 }  // namespace tarnavel::fake

@@ -145,6 +145,18 @@ class FakeMessageLoop : public platform::IMessageLoop {
   std::function<void()> pending;
 };
 
+class FakeRunEntry : public platform::IRunEntry {
+ public:
+  std::string programPath() override { return path; }
+  void add(std::string_view name, std::string_view command) override {
+    entries.insert_or_assign(std::string(name), std::string(command));
+  }
+  void remove(std::string_view name) override { entries.erase(std::string(name)); }
+
+  std::string path = "C:\\Tools\\tarnavel.exe";
+  std::map<std::string, std::string, std::less<>> entries;
+};
+
 class FakeKeyboardHook : public platform::IKeyboardHook {
  public:
   void install() override {

@@ -93,9 +93,24 @@ void RegistrySettings::write(std::string_view key, std::string_view value) {
   if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
 }
 
+void RegistrySettings::remove(std::string_view key) {
+  HKEY raw = nullptr;
+  LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, KEY_SET_VALUE, &raw);
+  if (status == ERROR_FILE_NOT_FOUND) return;
+  if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+  const RegKey opened(raw);
+  status = RegDeleteValueW(opened.get(), widen(key).c_str());
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+    throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+  }
+}
+
 // --- files -------------------------------------------------------------------
 
-std::string FileSystem::programFolder() {
+namespace {
+
+// The running program's full path.
+std::wstring modulePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -108,12 +123,25 @@ std::string FileSystem::programFolder() {
     if (path.size() >= 32768) throw AppError::system(systemMessage(ERROR_INSUFFICIENT_BUFFER));
     path.resize(path.size() * 2);
   }
+  return path;
+}
+
+}  // namespace
+
+std::string FileSystem::programFolder() {
+  const std::wstring path = modulePath();
   const std::size_t cut = path.find_last_of(L"\\/");
   if (cut == std::wstring::npos) return {};
   std::wstring folder = path.substr(0, cut);
   // A drive root keeps its backslash ("C:\").
   if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
   return narrow(folder);
+}
+
+// --- start with Windows ------------------------------------------------------
+
+std::string RunEntry::programPath() {
+  return narrow(modulePath());
 }
 
 bool FileSystem::hasModificationTime(std::string_view path) {

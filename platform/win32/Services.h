@@ -41,9 +41,26 @@ class RegistrySettings final : public platform::ISettingsBackend {
   std::optional<std::string> read(std::string_view key) override;
   // Creates the key path when it is missing.
   void write(std::string_view key, std::string_view value) override;
+  // A value that is not there is no failure.
+  void remove(std::string_view key);
 
  private:
   std::wstring keyPath_;
+};
+
+// The per-user Run entry: starting at log-on needs no administrator rights.
+class RunEntry final : public platform::IRunEntry {
+ public:
+  static constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+  // The key path below HKEY_CURRENT_USER; another one only for tests.
+  explicit RunEntry(std::wstring keyPath = kRunKey) : key_(std::move(keyPath)) {}
+  std::string programPath() override;
+  void add(std::string_view name, std::string_view command) override { key_.write(name, command); }
+  void remove(std::string_view name) override { key_.remove(name); }
+
+ private:
+  RegistrySettings key_;
 };
 
 class FileSystem final : public platform::IFileSystem {

@@ -34,6 +34,7 @@ int run(HINSTANCE instance) {
   Clock clock;
   Locale locale;
   KeyboardHook hook(window.window());
+  RunEntry run;
 
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
@@ -43,7 +44,8 @@ int run(HINSTANCE instance) {
                     .clock = clock,
                     .locale = locale,
                     .loop = loop,
-                    .hook = hook};
+                    .hook = hook,
+                    .run = run};
 
   Form1 form(controls, services);
   window.connect(&form);

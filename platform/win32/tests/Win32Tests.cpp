@@ -931,6 +931,7 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
   Locale locale;
   MessageLoop loop(window);
   fake::FakeKeyboardHook hook;
+  fake::FakeRunEntry run;
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
                     .windows = windows,
@@ -939,7 +940,8 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
                     .clock = clock,
                     .locale = locale,
                     .loop = loop,
-                    .hook = hook};
+                    .hook = hook,
+                    .run = run};
   Form1 form(controls, services);
   window.connect(&form);
   window.setVisible(true);
@@ -1270,6 +1272,17 @@ class RegistryTest : public ::testing::Test {
       L"Software\\Kestrine\\TarnavelTests" + std::to_wstring(GetCurrentProcessId());
   RegistrySettings settings{path};
 };
+
+TEST_F(RegistryTest, TheRunEntryIsAddedAndRemovedAndItsProgramIsThisOne) {
+  RunEntry run(path);
+  run.remove("tarnavel.exe");  // not there: no failure
+  run.add("tarnavel.exe", "\"C:\\Users\\A B\\tarnavel.exe\"");
+  EXPECT_EQ(settings.read("tarnavel.exe"),
+            std::optional<std::string>("\"C:\\Users\\A B\\tarnavel.exe\""));
+  run.remove("tarnavel.exe");
+  EXPECT_FALSE(settings.read("tarnavel.exe").has_value());
+  EXPECT_TRUE(run.programPath().ends_with("tarnavel_win32_tests.exe"));
+}
 
 TEST_F(RegistryTest, AnAbsentKeyOrValueReadsAsNothing) {
   EXPECT_FALSE(settings.read("Queued Windows").has_value());
