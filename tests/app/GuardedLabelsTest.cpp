@@ -14,6 +14,7 @@
 #include <set>
 
 #include "FormFixture.h"
+#include "switching/Activation.h"
 
 namespace tarnavel::testing {
 namespace {
@@ -465,6 +466,166 @@ TEST(GuardedLabels, HelpButtonsClick) {
         failEachCall(location, [button](Bench& b) { b.form.onClick(button); }, {loaded});
     EXPECT_TRUE(asTabled(seen, {{100, ""}})) << location;
   }
+}
+
+// --- the tick and the activation --------------------------------------------
+
+// The tick notes its time, reads the number rules and, after its yield,
+// looks whether monitoring is still on outside its labelled statements. Its
+// labelled statements that read the clock fail through their other calls.
+const std::vector<std::string> kOutsideTheTick = {"clock.now", "locale.numberFormat",
+                                                  "PushButton2.caption"};
+
+void tick(Bench& b) {
+  b.f.clock.advance(1);
+  b.form.Timer1_Timer();
+}
+
+// Two rows under the weekly or daily schedule at a time of day, turned on a
+// second before the tick at 09:00:01 on a Monday.
+Scene momentAt(Ctl schedule, TimeOfDay at) {
+  return {[=](Bench& b) {
+            b.start({"Alpha", "Beta"});
+            b.form.onClick(schedule);
+            b.f.dtpWeekly.setValue(at);
+            b.form.onChange(Ctl::dtpWeekly);
+            b.form.onClick(Ctl::PushButton2);
+          },
+          kOutsideTheTick};
+}
+
+TEST(GuardedLabels, Timer1TimerWeekly) {
+  // The tick that switches, and one after today's moment.
+  const auto seen = failEachCall("Form1.Timer1_Timer", tick,
+                                 {momentAt(Ctl::Option1, {9, 0, 1}), momentAt(Ctl::Option1, {8})});
+  // clang-format off
+  const std::set<Outcome> table = {
+      {102, ""},                           {108, "ProgressBar1.setMax"},
+      {120, "ProgressBar1.setMax"},        {122, "ProgressBar1.setValue"},
+      {124, "ProgressBar1.setValue"},      {128, "Frame4.setCaption"},
+      {130, "loop.doEvents"},              {132, "Frame4.setCaption"},
+      {134, "loop.doEvents"},              {136, ""},
+      {136, "Timer1.setEnabled"},          {138, "Timer1.setEnabled"},
+      {140, "Timer1.setInterval"},         {142, "windows.allowAnyForeground"},
+      {144, "windows.allowAnyForeground"}, {148, "windows.allowAnyForeground"},
+      {152, "windows.allowAnyForeground"}, {156, "windows.allowAnyForeground"},
+      {158, "ListView2.select"},           {162, "ListView2.select"},
+      {166, "ListView2.setFocus"},         {168, kAny},
+      {178, "Timer1.setInterval"},         {180, ""}};
+  // clang-format on
+  EXPECT_TRUE(asTabled(seen, table));
+}
+
+TEST(GuardedLabels, Timer1TimerDaily) {
+  const auto seen = failEachCall("Form1.Timer1_Timer", tick,
+                                 {momentAt(Ctl::Option2, {9, 0, 1}), momentAt(Ctl::Option2, {8})});
+  // clang-format off
+  const std::set<Outcome> table = {
+      {102, ""},                           {108, "ProgressBar1.setMax"},
+      {120, "ProgressBar1.setMax"},        {182, "ProgressBar1.setMax"},
+      {184, "ProgressBar1.setValue"},      {186, "ProgressBar1.setValue"},
+      {190, "Frame4.setCaption"},          {192, "loop.doEvents"},
+      {194, "Frame4.setCaption"},          {196, "loop.doEvents"},
+      {198, ""},                           {198, "Timer1.setEnabled"},
+      {200, "Timer1.setEnabled"},          {202, "Timer1.setInterval"},
+      {204, "windows.allowAnyForeground"}, {206, "windows.allowAnyForeground"},
+      {210, "windows.allowAnyForeground"}, {214, "windows.allowAnyForeground"},
+      {218, "windows.allowAnyForeground"}, {220, "ListView2.select"},
+      {224, "ListView2.select"},           {228, "ListView2.setFocus"},
+      {230, kAny},                         {240, "Timer1.setInterval"},
+      {242, ""}};
+  // clang-format on
+  EXPECT_TRUE(asTabled(seen, table));
+}
+
+TEST(GuardedLabels, Timer1TimerInterval) {
+  // Boxes to repair; and a switching tick with the position past the rows.
+  auto interval = [](std::string_view h, std::string_view m, std::string_view s, int position) {
+    return Scene{[=](Bench& b) {
+                   b.start({"Alpha", "Beta"});
+                   b.form.onClick(Ctl::Option3);
+                   const std::pair<Ctl, std::string_view> boxes[] = {
+                       {Ctl::Text1, h}, {Ctl::Text2, m}, {Ctl::Text3, s}};
+                   for (const auto& [box, text] : boxes) {
+                     textBox(b.f.controls, box).setCaption(text);
+                     b.form.onChange(box);
+                   }
+                   b.form.onClick(Ctl::PushButton2);
+                   b.form.countdown().QueueIndex = position;
+                 },
+                 kOutsideTheTick};
+  };
+  const auto seen = failEachCall("Form1.Timer1_Timer", tick,
+                                 {interval("x", "y", "z", 1), interval("0", "0", "1", 5)});
+  // clang-format off
+  const std::set<Outcome> table = {
+      {102, ""},                           {108, "ProgressBar1.setMax"},
+      {108, "Text1.setCaption"},           {110, "ProgressBar1.setMax"},
+      {120, "ProgressBar1.setMax"},        {182, "ProgressBar1.setMax"},
+      {244, "ProgressBar1.setMax"},        {244, "Text1.setCaption"},
+      {246, "Text1.setCaption"},           {248, "Text2.setCaption"},
+      {250, "Text2.setCaption"},           {252, "Text3.setCaption"},
+      {254, "Text3.setCaption"},           {256, "ProgressBar1.setMax"},
+      {258, "ProgressBar1.setMax"},        {260, "ProgressBar1.setValue"},
+      {264, "Frame4.setCaption"},          {266, "loop.doEvents"},
+      {268, ""},                           {268, "Timer1.setEnabled"},
+      {274, "Timer1.setInterval"},         {276, "windows.allowAnyForeground"},
+      {278, "windows.allowAnyForeground"}, {282, "windows.allowAnyForeground"},
+      {286, "windows.allowAnyForeground"}, {290, "windows.allowAnyForeground"},
+      {292, "ListView2.select"},           {296, "ListView2.select"},
+      {300, "ListView2.setFocus"},         {302, "ListView2.setFocus"},
+      {304, "Timer1.setEnabled"},          {314, "Timer1.setInterval"},
+      {316, ""}};
+  // clang-format on
+  EXPECT_TRUE(asTabled(seen, table));
+}
+
+TEST(GuardedLabels, Timer1TimerCustom) {
+  // Row 1 waits one second and switches; row 2 has no time and is passed over.
+  auto at = [](int position) {
+    return Scene{[=](Bench& b) {
+                   b.start({"Alpha", "Beta"});
+                   b.chooseCustom({"1", std::nullopt});
+                   b.form.onClick(Ctl::PushButton2);
+                   b.form.countdown().QueueIndex = position;
+                 },
+                 kOutsideTheTick};
+  };
+  const auto seen = failEachCall("Form1.Timer1_Timer", tick, {at(1), at(2)});
+  // clang-format off
+  const std::set<Outcome> table = {
+      {102, ""},                           {108, "ListView2.select"},
+      {120, "ProgressBar1.setMax"},        {182, "ProgressBar1.setMax"},
+      {244, "ProgressBar1.setMax"},        {318, "ListView2.select"},
+      {318, "ProgressBar1.setMax"},        {320, "ProgressBar1.setMax"},
+      {324, "ProgressBar1.setValue"},      {328, "Frame4.setCaption"},
+      {330, "loop.doEvents"},              {332, "Timer1.setEnabled"},
+      {338, "Timer1.setInterval"},         {340, "windows.allowAnyForeground"},
+      {342, "windows.allowAnyForeground"}, {346, "windows.allowAnyForeground"},
+      {350, "windows.allowAnyForeground"}, {354, "windows.allowAnyForeground"},
+      {356, "ListView2.select"},           {360, "ListView2.select"},
+      {364, "ListView2.setFocus"},         {366, "ListView2.setFocus"},
+      {368, "Timer1.setEnabled"},          {378, "Timer1.setInterval"},
+      {380, ""},                           {384, "ListView2.select"},
+      {388, ""}};
+  // clang-format on
+  EXPECT_TRUE(asTabled(seen, table));
+}
+
+TEST(GuardedLabels, SwitchTo) {
+  const Scene open{[](Bench& b) { b.targets.push_back(b.f.windows.open("Alpha")); }};
+  auto maximise = [](Bench& b) {
+    ErrorReport report(b.f.dialogs);
+    SwitchTo(report, b.f.windows, b.targets.at(0), ShowCommand::Maximized);
+  };
+  const auto seen = failEachCall("Enum.SwitchTo", maximise, {open});
+  // clang-format off
+  const std::set<Outcome> table = {
+      {100, "windows.setForeground"}, {102, "windows.setBand -1"},
+      {104, "windows.show 5"},        {106, "windows.show 3"},
+      {110, "windows.setBand -2"},    {112, ""}};
+  // clang-format on
+  EXPECT_TRUE(asTabled(seen, table));
 }
 
 }  // namespace
