@@ -58,10 +58,9 @@ void Form1::Form_Load() {
   g.step(106, [&] { ui_.Form.setCaption(kDisplayName); });
   g.step(106, [&] { ui_.Form.setAppIcon(); });
   g.step(106, [&] { SetAppTitle(); });
-  const std::string hand = g.value(
-      108, std::string(), [&] { return inFolder(sys_.files.programFolder(), kHandCursorFile); });
-  if (g.test(108, [&] { return FileExists(sys_.files, hand); })) {
-    g.step(110, [&] { ui_.Form.loadCustomPointer(hand); });
+  const auto hand = [&] { return inFolder(sys_.files.programFolder(), kHandCursorFile); };
+  if (g.test(108, [&] { return FileExists(sys_.files, hand()); })) {
+    g.step(110, [&] { ui_.Form.loadCustomPointer(hand()); });
   }
   g.step(132, [&] { mainWindow_ = ui_.Form.handle(); });
 

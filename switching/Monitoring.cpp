@@ -23,7 +23,7 @@ void Monitoring::turnOn(Guard& g) {
     g.step(124, [&] { cx_.sys.dialogs.messageBox(kQueueEmpty, kMbOk, cx_.appTitle); });
     return;
   }
-  start(g, {104, 106, 108, 110, 112, 114, 116, 118, 120}, cx_.ui.PushButton2.caption());
+  start(g, {104, 106, 108, 110, 112, 114, 116, 118, 120}, std::nullopt);
   g.step(122, [&] { cx_.settings.write(kStartStopKey, "On"); });
 }
 
@@ -32,9 +32,11 @@ void Monitoring::turnOff(Guard& g) {
   g.step(136, [&] { cx_.settings.write(kStartStopKey, "Off"); });
 }
 
-void Monitoring::start(Guard& g, const OnLabels& l, std::string_view savedCaption) {
+void Monitoring::start(Guard& g, const OnLabels& l, std::optional<std::string_view> savedCaption) {
   auto& ui = cx_.ui;
-  g.step(l.saveCaption, [&] { SavedOnCaption = savedCaption; });
+  g.step(l.saveCaption, [&] {
+    SavedOnCaption = savedCaption ? std::string(*savedCaption) : ui.PushButton2.caption();
+  });
   g.step(l.check, [&] { times_.CheckTimeBeforeCwitch(); });
   if (l.minimise != 0) g.step(l.minimise, [&] { ui.Form.setState(WindowState::Minimized); });
   g.step(l.caption, [&] { ui.PushButton2.setCaption(kTurnOff); });

@@ -2,6 +2,7 @@
 // hotkey, which runs the same procedure). The button's caption is the state.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,8 +34,9 @@ class Monitoring {
     int disable, zero, status, bar, caption;
   };
   // Monitoring starts: the timer runs at one tick per second from the first
-  // row. Start-up passes no minimise label (0): it does not minimise.
-  void start(Guard& g, const OnLabels& labels, std::string_view savedCaption);
+  // row. The caption to put back later is the button's own unless given.
+  // Start-up passes no minimise label (0): it does not minimise.
+  void start(Guard& g, const OnLabels& labels, std::optional<std::string_view> savedCaption);
   // The off look of the status line, bar and button, with the timer stopped.
   void showOff(Guard& g, const OffLabels& labels, std::string_view buttonCaption);
 

@@ -113,7 +113,8 @@ void SwitchQueue::load() {
   if (g.test(104, [&] { return stored.empty(); })) return;
   std::vector<StoredRow> pieces;
   g.step(106, [&] { pieces = parseStoredForm(stored); });
-  const NumberFormat format = locale_.numberFormat();
+  // The user's rules for numbers, read once, by the first time that needs them.
+  std::optional<NumberFormat> format;
   for (const auto& piece : pieces) {
     int row = 0;
     g.step(114, [&] { row = list_.add(piece.handle); });
@@ -123,7 +124,10 @@ void SwitchQueue::load() {
       list_.setText(row, kTitle, piece.title);
     });
     // A stored time that does not read as a number is dropped.
-    if (g.test(120, [&] { return readsAsNumber(piece.time, format); })) {
+    if (g.test(120, [&] {
+          if (!format) format = locale_.numberFormat();
+          return readsAsNumber(piece.time, *format);
+        })) {
       g.step(122, [&] { list_.setText(row, kTime, piece.time); });
     }
   }
@@ -153,15 +157,24 @@ void SwitchQueue::checkHandle(const platform::IListView& available,
     Hwnd32 match = 0;
     if (!found) {
       const int listed = g.value(114, 0, [&] { return available.count(); });
-      for (int j = 1; j <= listed && !found; ++j) {
+      for (int j = 1; j <= listed; ++j) {
         if (g.test(116, [&] { return list_.text(i, kTitle) == available.text(j); })) {
-          g.step(120, [&] {
-            const Hwnd32 candidate = handles.at(static_cast<std::size_t>(j - 1));
-            if (!holds(candidate)) {
-              found = true;
-              match = candidate;
-            }
+          Hwnd32 candidate = 0;
+          g.step(118, [&] {
+            found = true;
+            candidate = handles.at(static_cast<std::size_t>(j - 1));
           });
+          const int rows = g.value(120, 0, [&] { return list_.count(); });
+          for (int m = 1; m <= rows; ++m) {
+            if (g.test(122, [&] { return handleOf(m) == candidate; })) {
+              g.step(124, [&] { found = false; });
+              break;
+            }
+          }
+          if (found) {
+            match = candidate;
+            break;
+          }
         }
       }
     }
@@ -198,9 +211,12 @@ void SwitchQueue::addSelected(const platform::IListView& available,
   if (!picked) return;
   const Hwnd32 h = picked->first;
   const std::string& title = picked->second;
-  if (g.test(104, [&] { return holds(h); })) {
-    g.step(106, [&] { dialogs.messageBox(kAlreadyQueued, kMbOk, appTitle); });
-    return;
+  const int rows = g.value(102, 0, [&] { return list_.count(); });
+  for (int m = 1; m <= rows; ++m) {
+    if (g.test(104, [&] { return handleOf(m) == h; })) {
+      g.step(106, [&] { dialogs.messageBox(kAlreadyQueued, kMbOk, appTitle); });
+      return;
+    }
   }
   int row = 0;
   g.step(110, [&] { row = list_.add(std::to_string(h)); });

@@ -1,6 +1,8 @@
 // A whole main window of fake controls with fake services, ready to build a
-// Form1 on.
+// Form1 on, with one failure plan over all of them.
 #pragma once
+
+#include <string_view>
 
 #include "core/Clock.h"
 #include "form/Form1Controls.h"
@@ -18,6 +20,18 @@ struct FakeForm {
   FakeForm() {
     for (const auto day : kWeekdayNames)
       cboWeekly.addItem(day);
+    watch(Form, "Form", PushButton1, "PushButton1", PushButton2, "PushButton2", PushButton3,
+          "PushButton3", PushButton4, "PushButton4", PushButton5, "PushButton5", PushButton6,
+          "PushButton6", PushButton7, "PushButton7", PushButton8, "PushButton8", PushButton9,
+          "PushButton9", PushButton10, "PushButton10", Label1, "Label1", Label2, "Label2", Label3,
+          "Label3", Label4, "Label4", Frame1, "Frame1", Frame2, "Frame2", Frame3, "Frame3", Frame4,
+          "Frame4", ProgressBar1, "ProgressBar1", Option1, "Option1", Option2, "Option2", Option3,
+          "Option3", Option4, "Option4", Option5, "Option5", Option6, "Option6", Option7, "Option7",
+          Option8, "Option8", Text1, "Text1", Text2, "Text2", Text3, "Text3", dtpWeekly,
+          "dtpWeekly", cboWeekly, "cboWeekly", Check4, "Check4", Check8, "Check8", ListView1,
+          "ListView1", ListView2, "ListView2", Timer1, "Timer1", dialogs, "dialogs", windows,
+          "windows", settings, "settings", files, "files", clock, "clock", locale, "locale", loop,
+          "loop", hook, "hook", run, "run");
   }
   FakeForm(const FakeForm&) = delete;
   FakeForm& operator=(const FakeForm&) = delete;
@@ -60,6 +74,9 @@ struct FakeForm {
   FakeListView ListView1;
   FakeListView ListView2;
   FakeTimer Timer1;
+
+  // The failure plan of every fake here.
+  FaultPlan faults;
 
   FakeDialogs dialogs;
   FakeWindowSystem windows;
@@ -120,6 +137,14 @@ struct FakeForm {
                     .loop = loop,
                     .hook = hook,
                     .run = run};
+
+ private:
+  // Puts each fake, named as the program knows it, under the one plan.
+  template <class... More>
+  void watch(Watched& fake, std::string_view name, More&... more) {
+    fake.watch(faults, name);
+    if constexpr (sizeof...(more) > 0) watch(more...);
+  }
 };
 
 }  // namespace tarnavel::fake

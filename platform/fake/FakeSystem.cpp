@@ -41,6 +41,7 @@ std::string utf16Prefix(std::string_view utf8, int bufferUnits) {
 }
 
 int FakeDialogs::messageBox(std::string_view text, int style, std::string_view title) {
+  acts("messageBox", title);
   boxes.push_back({std::string(text), style, std::string(title)});
   if (whileShown) whileShown();
   return kIdOk;
@@ -48,6 +49,7 @@ int FakeDialogs::messageBox(std::string_view text, int style, std::string_view t
 
 std::optional<std::string> FakeDialogs::inputBox(std::string_view prompt, std::string_view title,
                                                  std::string_view preset) {
+  acts("inputBox");
   prompts.push_back({std::string(prompt), std::string(title), std::string(preset)});
   if (whileShown) whileShown();
   if (answers.empty()) return std::nullopt;
@@ -83,10 +85,12 @@ const FakeWindowSystem::Window* FakeWindowSystem::find(Hwnd32 window) const {
 }
 
 Hwnd32 FakeWindowSystem::firstSibling(Hwnd32) {
+  reads("firstSibling");
   return windows.empty() ? 0 : windows.front().handle;
 }
 
 Hwnd32 FakeWindowSystem::nextSibling(Hwnd32 window) {
+  reads("nextSibling");
   for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
     if (windows[i].handle == window) return windows[i + 1].handle;
   }
@@ -94,11 +98,13 @@ Hwnd32 FakeWindowSystem::nextSibling(Hwnd32 window) {
 }
 
 std::uint32_t FakeWindowSystem::style(Hwnd32 window) {
+  reads("style");
   const Window* w = find(window);
   return w ? w->style : 0;
 }
 
 int FakeWindowSystem::textLength(Hwnd32 window) {
+  reads("textLength");
   const Window* w = find(window);
   const int length = w ? utf16Length(w->title) : 0;
   if (afterLengthQuery) afterLengthQuery(window);
@@ -106,31 +112,37 @@ int FakeWindowSystem::textLength(Hwnd32 window) {
 }
 
 std::string FakeWindowSystem::text(Hwnd32 window, int bufferUnits) {
+  reads("text");
   const Window* w = find(window);
   return w ? utf16Prefix(w->title, bufferUnits) : std::string();
 }
 
 void FakeWindowSystem::allowAnyForeground() {
+  acts("allowAnyForeground");
   calls.emplace_back("allow");
 }
 
 void FakeWindowSystem::setForeground(Hwnd32 window) {
+  acts("setForeground");
   calls.push_back("foreground " + std::to_string(window));
   if (find(window)) foreground = window;
 }
 
 void FakeWindowSystem::setBand(Hwnd32 window, ZBand band) {
+  acts("setBand", std::to_string(static_cast<int>(band)));
   calls.push_back("band " + std::to_string(window) + " " + std::to_string(static_cast<int>(band)));
   if (Window* w = find(window)) w->topmost = band == ZBand::Topmost;
 }
 
 void FakeWindowSystem::show(Hwnd32 window, ShowCommand command) {
+  acts("show", std::to_string(static_cast<int>(command)));
   calls.push_back("show " + std::to_string(window) + " " +
                   std::to_string(static_cast<int>(command)));
   if (Window* w = find(window)) w->lastShow = command;
 }
 
 std::optional<std::string> FakeSettings::read(std::string_view key) {
+  reads("read", key);
   if (refuseReads) throw AppError::system("Access is denied.");
   const auto it = values.find(key);
   if (it == values.end()) return std::nullopt;
@@ -138,6 +150,7 @@ std::optional<std::string> FakeSettings::read(std::string_view key) {
 }
 
 void FakeSettings::write(std::string_view key, std::string_view value) {
+  acts("write", key);
   if (refuseWrites) throw AppError::system("Access is denied.");
   values.insert_or_assign(std::string(key), std::string(value));
   writes.emplace_back(key);

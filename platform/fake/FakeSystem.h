@@ -1,6 +1,7 @@
 // In-memory system services for the tests: a window system whose windows a
 // test creates and closes, dialogs that answer from a script and record what
-// they showed, a settings map, a clock the test advances.
+// they showed, a settings map, a clock the test advances. Each joins a
+// FaultPlan once watched.
 #pragma once
 
 #include <deque>
@@ -13,6 +14,7 @@
 
 #include "platform/Errors.h"
 #include "platform/System.h"
+#include "platform/fake/FaultPlan.h"
 
 namespace tarnavel::fake {
 
@@ -22,7 +24,7 @@ int utf16Length(std::string_view utf8);
 // would hold them.
 std::string utf16Prefix(std::string_view utf8, int bufferUnits);
 
-class FakeDialogs : public platform::IDialogs {
+class FakeDialogs : public platform::IDialogs, public Watched {
  public:
   struct Shown {
     std::string text;
@@ -47,7 +49,7 @@ class FakeDialogs : public platform::IDialogs {
   std::function<void()> whileShown;
 };
 
-class FakeWindowSystem : public platform::IWindowSystem {
+class FakeWindowSystem : public platform::IWindowSystem, public Watched {
  public:
   struct Window {
     Hwnd32 handle;
@@ -88,7 +90,7 @@ class FakeWindowSystem : public platform::IWindowSystem {
   Hwnd32 next_ = 0x20000;
 };
 
-class FakeSettings : public platform::ISettingsBackend {
+class FakeSettings : public platform::ISettingsBackend, public Watched {
  public:
   std::optional<std::string> read(std::string_view key) override;
   void write(std::string_view key, std::string_view value) override;
@@ -99,21 +101,31 @@ class FakeSettings : public platform::ISettingsBackend {
   bool refuseReads = false;
 };
 
-class FakeFiles : public platform::IFileSystem {
+class FakeFiles : public platform::IFileSystem, public Watched {
  public:
-  std::string programFolder() override { return folder; }
+  std::string programFolder() override {
+    reads("programFolder");
+    return folder;
+  }
   bool hasModificationTime(std::string_view path) override {
+    reads("hasModificationTime");
     return files.contains(std::string(path));
   }
-  bool isListedFile(std::string_view path) override { return files.contains(std::string(path)); }
+  bool isListedFile(std::string_view path) override {
+    reads("isListedFile");
+    return files.contains(std::string(path));
+  }
 
   std::string folder = "C:\\Tools";
   std::set<std::string> files;
 };
 
-class FakeClock : public platform::IClock {
+class FakeClock : public platform::IClock, public Watched {
  public:
-  LocalDateTime now() override { return current; }
+  LocalDateTime now() override {
+    reads("now");
+    return current;
+  }
   // Moves the clock on, carrying over midnight into the next day.
   void advance(int seconds);
   // Sets the local clock alone, as a clock adjustment does.
@@ -123,21 +135,31 @@ class FakeClock : public platform::IClock {
   LocalDateTime current{2026, 12, 7, 1, {9, 0, 0}};  // a Monday
 };
 
-class FakeLocale : public platform::ILocale {
+class FakeLocale : public platform::ILocale, public Watched {
  public:
-  NumberFormat numberFormat() override { return numbers; }
-  TimeFormat timeFormat() override { return times; }
+  NumberFormat numberFormat() override {
+    reads("numberFormat");
+    return numbers;
+  }
+  TimeFormat timeFormat() override {
+    reads("timeFormat");
+    return times;
+  }
   NumberFormat numbers;
   TimeFormat times;
 };
 
-class FakeMessageLoop : public platform::IMessageLoop {
+class FakeMessageLoop : public platform::IMessageLoop, public Watched {
  public:
   void doEvents() override {
+    acts("doEvents");
     ++doEventsCount;
     if (pending) pending();
   }
-  void endProgram() override { ended = true; }
+  void endProgram() override {
+    acts("endProgram");
+    ended = true;
+  }
 
   int doEventsCount = 0;
   bool ended = false;
@@ -145,25 +167,34 @@ class FakeMessageLoop : public platform::IMessageLoop {
   std::function<void()> pending;
 };
 
-class FakeRunEntry : public platform::IRunEntry {
+class FakeRunEntry : public platform::IRunEntry, public Watched {
  public:
-  std::string programPath() override { return path; }
+  std::string programPath() override {
+    reads("programPath");
+    return path;
+  }
   void add(std::string_view name, std::string_view command) override {
+    acts("add", name);
     entries.insert_or_assign(std::string(name), std::string(command));
   }
-  void remove(std::string_view name) override { entries.erase(std::string(name)); }
+  void remove(std::string_view name) override {
+    acts("remove", name);
+    entries.erase(std::string(name));
+  }
 
   std::string path = "C:\\Tools\\tarnavel.exe";
   std::map<std::string, std::string, std::less<>> entries;
 };
 
-class FakeKeyboardHook : public platform::IKeyboardHook {
+class FakeKeyboardHook : public platform::IKeyboardHook, public Watched {
  public:
   void install() override {
+    acts("install");
     if (whenInstalled) whenInstalled();
     installed = true;
   }
   void remove() override {
+    acts("remove");
     if (whenRemoved) whenRemoved();
     installed = false;
   }
