@@ -95,7 +95,7 @@ OnOff onOffButton(Ctx& ctx, Session& s) {
 }
 
 void pressOnOff(Ctx& ctx, Session& s, const OnOff& b) {
-  ctx.require(s.app->press(b.button), "could not post the click of the on/off button");
+  click(ctx, s, b.button);
 }
 
 // Turns monitoring on and waits for the caption; the moment of the click.
