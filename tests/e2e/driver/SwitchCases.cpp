@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "CaseSupport.h"
@@ -21,6 +23,9 @@ namespace {
 constexpr wchar_t kTurnOff[] = L"Turn Off";
 constexpr wchar_t kSwitchEvery[] = L"Switch every:";
 constexpr wchar_t kDaily[] = L"Daily:";
+constexpr wchar_t kWeekly[] = L" Weekly:";
+constexpr const wchar_t* kWeekdays[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
+                                        L"Thursday", L"Friday", L"Saturday"};
 constexpr wchar_t kCustom[] = L"Custom (set switch time for each app)";
 constexpr wchar_t kDoNothing[] = L"Do Nothing (Recommended)";
 constexpr wchar_t kShowNormal[] = L"Show Normal";
@@ -50,6 +55,30 @@ HWND onlyChild(Ctx& ctx, Session& s, const wchar_t* cls) {
   ctx.require(found.size() == 1,
               "expected one " + utf8(cls) + ", found " + std::to_string(found.size()));
   return found[0];
+}
+
+// Puts a time into the picker from outside; the program hears of no change.
+void setPicker(Ctx& ctx, Session& s, const SYSTEMTIME& at) {
+  const HWND picker = onlyChild(ctx, s, DATETIMEPICK_CLASSW);
+  RemoteBlock block(s.app->pid(), sizeof at);
+  ctx.require(block.ok() && block.write(0, &at, sizeof at), "cannot reach the program's memory");
+  ctx.require(sendWithTimeout(picker, DTM_SETSYSTEMTIME, GDT_VALID,
+                              reinterpret_cast<LPARAM>(block.at(0))) == 1,
+              "the time picker did not take the time");
+}
+
+// Chooses a weekday as the user would: the list shows it and tells the window.
+void chooseWeekday(Ctx& ctx, Session& s, int day) {
+  const HWND combo = onlyChild(ctx, s, WC_COMBOBOXW);
+  ctx.require(sendWithTimeout(combo, CB_SETCURSEL, static_cast<WPARAM>(day), 0) == day,
+              "the weekday list did not take " + quoted(kWeekdays[day]));
+  ctx.require(PostMessageW(s.main(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(combo)) != 0,
+              "could not post the weekday's change");
+  ctx.require(s.available->drainPosted(kClickTimeoutMs), "the program did not take the weekday");
+  ctx.check(readSetting(L"Weekly") == std::wstring(kWeekdays[day]),
+            "\"Weekly\" is " + show(readSetting(L"Weekly")) + " after choosing " +
+                quoted(kWeekdays[day]));
 }
 
 // Text1, Text2 and Text3 are the window's only edit boxes, in this order.
@@ -359,17 +388,17 @@ void customCase(Ctx& ctx) {
   closeProgram(ctx, *s, "after custom switching");
 }
 
-void dailyCase(Ctx& ctx) {
-  auto host = targetHost(ctx);
-  auto s = startOff(ctx);
-  const auto targets = queueTargets(ctx, *s, *host, 2, L"Daily target ");
+// The start of a second a few seconds ahead, on the local clock and as a tick.
+struct Moment {
+  SYSTEMTIME at;
+  ULONGLONG tick;
+};
 
+Moment momentAhead() {
   // Far enough from midnight that "today" stays today.
   SYSTEMTIME now{};
   GetLocalTime(&now);
   if (now.wHour == 23 && now.wMinute == 59 && now.wSecond > 40) Sleep(25000);
-
-  // The chosen moment: the start of a second a few seconds ahead.
   GetLocalTime(&now);
   const ULONGLONG nowTick = GetTickCount64();
   FILETIME ft{};
@@ -381,46 +410,80 @@ void dailyCase(Ctx& ctx) {
   t.QuadPart += leadMs * 10000;
   ft.dwLowDateTime = t.LowPart;
   ft.dwHighDateTime = t.HighPart;
-  SYSTEMTIME at{};
-  FileTimeToSystemTime(&ft, &at);
-  const ULONGLONG momentTick = nowTick + leadMs;
+  Moment m{};
+  FileTimeToSystemTime(&ft, &m.at);  // also the moment's weekday
+  m.tick = nowTick + leadMs;
+  return m;
+}
 
-  const HWND picker = onlyChild(ctx, *s, DATETIMEPICK_CLASSW);
-  RemoteBlock block(s->app->pid(), sizeof(SYSTEMTIME));
-  ctx.require(block.ok() && block.write(0, &at, sizeof at), "cannot reach the program's memory");
-  ctx.require(sendWithTimeout(picker, DTM_SETSYSTEMTIME, GDT_VALID,
-                              reinterpret_cast<LPARAM>(block.at(0))) == 1,
-              "the time picker did not take the time");
-  press(ctx, *s, kDaily);
-  const OnOff button = onOffButton(ctx, *s);
-  const HWND status = statusFrame(ctx, *s);
-  turnOn(ctx, *s, button);
+// One moment a few seconds ahead under the daily schedule, or under the
+// weekly one on the weekday so many days after the moment's own: target 1 is
+// switched once, on time, unless the weekday is another.
+void watchMoment(Ctx& ctx, Session& s, const std::vector<HWND>& targets, const wchar_t* option,
+                 std::optional<int> daysAfter) {
+  const Moment m = momentAhead();
+  const bool switches = !daysAfter || *daysAfter % 7 == 0;
+  setPicker(ctx, s, m.at);
+  press(ctx, s, option);
+  std::wstring day;
+  if (daysAfter) {
+    const int weekday = (m.at.wDayOfWeek + *daysAfter) % 7;
+    chooseWeekday(ctx, s, weekday);
+    day = std::wstring(L" [").append(kWeekdays[weekday]).append(L"]");
+  }
+  const std::string what = quoted(option) + utf8(day);
+  const OnOff button = onOffButton(ctx, s);
+  const HWND status = statusFrame(ctx, s);
+  turnOn(ctx, s, button);
 
   std::set<std::wstring> before;
-  const auto seen = collectSwitches(2, static_cast<int>(momentTick - GetTickCount64()) + 3500, [&] {
-    if (GetTickCount64() + 300 < momentTick) before.insert(remoteText(status));
+  const auto seen = collectSwitches(2, static_cast<int>(m.tick - GetTickCount64()) + 3500, [&] {
+    if (GetTickCount64() + 300 < m.tick) before.insert(remoteText(status));
   });
-  ctx.check(windowsOf(seen) == std::vector<HWND>{targets[0]},
-            "the daily moment switched " + names(seen, targets) + ", expected target 1 once");
-  if (!seen.empty()) {
-    const long long late =
-        static_cast<long long>(seen[0].atMs) - static_cast<long long>(momentTick);
+  const auto expected = switches ? std::vector<HWND>{targets[0]} : std::vector<HWND>{};
+  ctx.check(windowsOf(seen) == expected,
+            what + ": the moment switched " + names(seen, targets) +
+                (switches ? ", expected target 1 once" : ", expected none"));
+  if (switches && !seen.empty()) {
+    const long long late = static_cast<long long>(seen[0].atMs) - static_cast<long long>(m.tick);
     char line[120];
-    std::snprintf(line, sizeof line, "  daily switch came %lld ms after its second began", late);
+    std::snprintf(line, sizeof line, "  %s switch came %lld ms after its second began",
+                  what.c_str(), late);
     printLine(line);
     // A tick comes once a second, at the phase of turning on, give or take
     // a timer quantum and a busy machine.
     ctx.check(late >= -100 && late <= 1250,
-              "the daily switch came " + std::to_string(late) + " ms after its moment");
+              what + ": the switch came " + std::to_string(late) + " ms after its moment");
   }
+  // Before the moment: the time left, and the weekday in brackets.
   for (const auto& text : before) {
-    ctx.check(text == kOff || (text.rfind(kStatusOn, 0) == 0 && text.size() == 31 + 8),
-              "before the moment the status line read " + quoted(text));
+    const bool counting = text.rfind(kStatusOn, 0) == 0 && text.size() == 31 + 8 + day.size() &&
+                          text.compare(31 + 8, day.size(), day) == 0;
+    ctx.check(text == kOff || counting,
+              what + ": before the moment the status line read " + quoted(text));
   }
   ctx.check(remoteText(status) == kStatusOn,
-            "after the moment the status line reads " + quoted(remoteText(status)));
-  turnOff(ctx, *s, button);
+            what + ": after the moment the status line reads " + quoted(remoteText(status)));
+  turnOff(ctx, s, button);
+}
+
+void dailyCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 2, L"Daily target ");
+  watchMoment(ctx, *s, targets, kDaily, std::nullopt);
   closeProgram(ctx, *s, "after the daily switch");
+}
+
+// The weekday only decides whether the moment switches: another day's does
+// not, today's does, once.
+void weeklyCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 2, L"Weekly target ");
+  watchMoment(ctx, *s, targets, kWeekly, 3);
+  watchMoment(ctx, *s, targets, kWeekly, 0);
+  closeProgram(ctx, *s, "after the weekly switch");
 }
 
 void afterSwitchCase(Ctx& ctx) {
@@ -565,6 +628,8 @@ std::vector<Case> switchingCases() {
        intervalCase},
       {"custom", "times of each row: 2, none and 3 seconds", customCase},
       {"daily", "the daily moment a few seconds ahead switches once, on time", dailyCase},
+      {"weekly", "the weekly moment: another weekday's does not switch, today's once, on time",
+       weeklyCase},
       {"after_switch", "maximized, normal, minimized, and left as it was; never topmost",
        afterSwitchCase},
       {"on_off", "the empty-queue refusal, turning on and off", onOffCase},
