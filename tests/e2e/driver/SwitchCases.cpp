@@ -1,5 +1,6 @@
-// The end-to-end cases of switching on schedule: the real program brings the
-// driver's windows forward under each schedule, and turns on and off.
+// The end-to-end cases of the schedule: the real program brings the driver's
+// windows forward under each schedule and turns on and off; its schedule
+// settings are checked, asked for, and restored at the next start.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,6 +11,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <functional>
 #include <optional>
 #include <set>
@@ -36,6 +38,9 @@ constexpr wchar_t kOff[] = L"Off.";
 constexpr wchar_t kQueueEmpty[] = L"Please add items to the 'Queue' list below before turning on.";
 constexpr wchar_t kTimePrompt[] = L"Please set Time Before Switch in seconds for ";
 constexpr wchar_t kStartStop[] = L"StartStopState";
+constexpr wchar_t kMustBeNumeric[] = L"Must be a numeric entry.";
+constexpr wchar_t kOnlyCustom[] =
+    L"This button is only used with the 'Custom (set switch time for each app)' feature.";
 constexpr int kInputEditId = 101;
 
 // --- the program's other controls ---------------------------------------------
@@ -57,6 +62,59 @@ HWND onlyChild(Ctx& ctx, Session& s, const wchar_t* cls) {
   return found[0];
 }
 
+// The program's active window and focus, as its thread sees them.
+GUITHREADINFO threadInfo(Session& s) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(s.main(), nullptr), &info);
+  return info;
+}
+
+// Focus events count only while the window is active, as the user's are.
+void toFront(Ctx& ctx, Session& s) {
+  SetForegroundWindow(s.main());
+  ctx.require(waitUntil([&] { return threadInfo(s).hwndActive == s.main(); }, kChangeTimeoutMs),
+              "the main window did not become active");
+}
+
+// A click of the mouse into a control, which gives it the focus.
+void clickInto(Ctx& ctx, Session& s, HWND control) {
+  RECT r{};
+  GetClientRect(control, &r);
+  const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(control, WM_LBUTTONUP, 0, at);
+  ctx.require(s.available->drainPosted(kClickTimeoutMs) &&
+                  waitUntil([&] { return threadInfo(s).hwndFocus == control; }, kChangeTimeoutMs),
+              "a click did not give the focus to " + utf8(className(control)));
+}
+
+// A key pressed and let go on the control that has the focus.
+void pressKey(Ctx& ctx, Session& s, HWND control, WORD key) {
+  const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+  PostMessageW(control, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
+  PostMessageW(control, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
+  ctx.require(s.available->drainPosted(kClickTimeoutMs), "the program did not take a key");
+}
+
+std::optional<SYSTEMTIME> pickerTime(Session& s, HWND picker) {
+  RemoteBlock block(s.app->pid(), sizeof(SYSTEMTIME));
+  SYSTEMTIME st{};
+  if (!block.ok() ||
+      sendWithTimeout(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(block.at(0))) !=
+          GDT_VALID ||
+      !block.read(0, &st, sizeof st)) {
+    return std::nullopt;
+  }
+  return st;
+}
+
+std::string clockText(const SYSTEMTIME& t) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond);
+  return text;
+}
+
 // Puts a time into the picker from outside; the program hears of no change.
 void setPicker(Ctx& ctx, Session& s, const SYSTEMTIME& at) {
   const HWND picker = onlyChild(ctx, s, DATETIMEPICK_CLASSW);
@@ -65,6 +123,23 @@ void setPicker(Ctx& ctx, Session& s, const SYSTEMTIME& at) {
   ctx.require(sendWithTimeout(picker, DTM_SETSYSTEMTIME, GDT_VALID,
                               reinterpret_cast<LPARAM>(block.at(0))) == 1,
               "the time picker did not take the time");
+}
+
+// Changes the picker's time as the user does: a click into it and the Up
+// key on the field clicked. Returns the time it shows then.
+SYSTEMTIME changePicker(Ctx& ctx, Session& s, const SYSTEMTIME& from) {
+  const HWND picker = onlyChild(ctx, s, DATETIMEPICK_CLASSW);
+  setPicker(ctx, s, from);
+  const auto stored = readSetting(L"Weekly Time");
+  toFront(ctx, s);
+  clickInto(ctx, s, picker);
+  pressKey(ctx, s, picker, VK_UP);
+  const auto shown = pickerTime(s, picker);
+  ctx.require(shown && clockText(*shown) != clockText(from),
+              "the Up key did not change the picker's " + clockText(from));
+  ctx.check(waitUntil([&] { return readSetting(L"Weekly Time") != stored; }, kChangeTimeoutMs),
+            "changing the picker to " + clockText(*shown) + " did not store \"Weekly Time\"");
+  return *shown;
 }
 
 // Chooses a weekday as the user would: the list shows it and tells the window.
@@ -82,26 +157,30 @@ void chooseWeekday(Ctx& ctx, Session& s, int day) {
 }
 
 // Text1, Text2 and Text3 are the window's only edit boxes, in this order.
-void typeInterval(Ctx& ctx, Session& s, const wchar_t* h, const wchar_t* m, const wchar_t* sec) {
+std::vector<HWND> intervalBoxes(Ctx& ctx, Session& s) {
   auto edits = s.app->childrenOfClass(L"Edit");
   ctx.require(edits.size() == 3, "expected the three interval boxes");
-  const wchar_t* texts[] = {h, m, sec};
-  for (int i = 0; i < 3; ++i) {
-    DWORD_PTR result = 0;
-    ctx.require(SendMessageTimeoutW(edits[static_cast<size_t>(i)], WM_SETTEXT, 0,
-                                    reinterpret_cast<LPARAM>(texts[i]), SMTO_ABORTIFHUNG, 5000,
-                                    &result) != 0,
-                "could not type into interval box " + std::to_string(i + 1));
-  }
-  const std::wstring keys[] = {L"Text1", L"Text2", L"Text3"};
-  for (int i = 0; i < 3; ++i) {
-    std::optional<std::wstring> stored;
-    bool ok = waitUntil([&] { return (stored = readSetting(keys[i])) && *stored == texts[i]; },
-                        kChangeTimeoutMs);
-    std::string what = quoted(keys[i]);
-    what.append(" is ").append(show(stored)).append(" after typing ").append(quoted(texts[i]));
-    ctx.check(ok, what);
-  }
+  return edits;
+}
+
+// Types a text into one of the boxes; the program stores it as it changes.
+void typeBox(Ctx& ctx, Session& s, int box, const wchar_t* text) {
+  DWORD_PTR result = 0;
+  ctx.require(
+      SendMessageTimeoutW(intervalBoxes(ctx, s)[static_cast<size_t>(box)], WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &result) != 0,
+      "could not type into interval box " + std::to_string(box + 1));
+  const std::wstring key = L"Text" + std::to_wstring(box + 1);
+  std::optional<std::wstring> stored;
+  bool ok =
+      waitUntil([&] { return (stored = readSetting(key)) && *stored == text; }, kChangeTimeoutMs);
+  ctx.check(ok, quoted(key) + " is " + show(stored) + " after typing " + quoted(text));
+}
+
+void typeInterval(Ctx& ctx, Session& s, const wchar_t* h, const wchar_t* m, const wchar_t* sec) {
+  typeBox(ctx, s, 0, h);
+  typeBox(ctx, s, 1, m);
+  typeBox(ctx, s, 2, sec);
 }
 
 int progressPos(HWND bar) {
@@ -597,6 +676,144 @@ void closedWindowCase(Ctx& ctx) {
   closeProgram(ctx, *s, "after a closed window's turn");
 }
 
+// Leaving an interval box that does not hold a number shows the refusal,
+// and the focus comes back to that box with its text selected; the text
+// stays as typed.
+void numericCheckCase(Ctx& ctx) {
+  auto s = startOff(ctx);
+  const auto boxes = intervalBoxes(ctx, *s);
+  toFront(ctx, *s);
+  const struct {
+    int box;
+    const wchar_t* text;
+  } rows[] = {{0, L"abc"}, {1, L""}};
+  for (const auto& row : rows) {
+    const HWND box = boxes[static_cast<size_t>(row.box)];
+    const std::string what =
+        "leaving Text" + std::to_string(row.box + 1) + " with " + quoted(row.text);
+    clickInto(ctx, *s, box);
+    typeBox(ctx, *s, row.box, row.text);
+    pressKey(ctx, *s, box, VK_TAB);
+    expectBox(ctx, *s, kMustBeNumeric, what);
+    const size_t length = std::wcslen(row.text);
+    std::optional<LRESULT> selection;
+    ctx.check(waitUntil(
+                  [&] {
+                    selection = sendWithTimeout(box, EM_GETSEL, 0, 0);
+                    return threadInfo(*s).hwndFocus == box && selection &&
+                           LOWORD(*selection) == 0 && HIWORD(*selection) == length;
+                  },
+                  kChangeTimeoutMs),
+              what + ": the focus is not back in the box with its whole text selected");
+    Sleep(kQuietMs);
+    expectNoBox(ctx, *s, "after " + what);
+    ctx.check(remoteText(box) == row.text, what + ": the box now holds " + quoted(remoteText(box)));
+    const std::wstring key = L"Text" + std::to_wstring(row.box + 1);
+    ctx.check(readSetting(key) == std::wstring(row.text),
+              what + ": " + quoted(key) + " is " + show(readSetting(key)));
+    typeBox(ctx, *s, row.box, L"0");  // a number again, so that leaving it is quiet
+  }
+  closeProgram(ctx, *s, "after the numeric check");
+}
+
+// "Edit 'Time Before Switch' For Selected Item" asks again for the selected
+// row's time, offering the one it has; the answer shows and is stored.
+void editTimeCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const std::wstring title = L"Timed target 1";
+  const HWND w = queueTargets(ctx, *s, *host, 1, L"Timed target ")[0];
+  press(ctx, *s, kEditTime);
+  expectBox(ctx, *s, kOnlyCustom, "editing the time under \"Switch every:\"");
+  press(ctx, *s, kCustom);
+  answerTime(ctx, *s, title, L"60", L"45");  // choosing Custom asks for the missing time
+  expectQueue(ctx, *s, {{handleText(w), title, kValid, L"45"}}, "after answering 45");
+  ctx.require(s->queue->select(0), "could not select the queue row");
+  press(ctx, *s, kEditTime);
+  answerTime(ctx, *s, title, L"45", L"90");
+  expectQueue(ctx, *s, {{handleText(w), title, kValid, L"90"}}, "after editing the time to 90");
+  const UINT dpi = GetDpiForWindow(s->main());
+  const auto width = sendWithTimeout(s->queue->hwnd(), LVM_GETCOLUMNWIDTH, 3, 0);
+  ctx.check(
+      width && std::abs(static_cast<int>(*width) - MulDiv(2000, static_cast<int>(dpi), 1440)) <= 1,
+      "the time column is " + std::to_string(width.value_or(-1)) + " px wide under Custom");
+  expectNoBox(ctx, *s, "after editing the time");
+  closeProgram(ctx, *s, "after editing the time");
+  const auto value = readSetting(kQueuedWindows);
+  const std::wstring expected = storedQueue({{handleText(w), title, L"90"}});
+  ctx.check(value == expected,
+            "\"Queued Windows\" is " + show(value) + ", expected " + quoted(expected));
+}
+
+// Every choice made in one run is there in the next: both options, the
+// three boxes, the time of day, the weekday, and monitoring on.
+void restoreCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  // Not today, so that the restored schedule cannot switch; not the default.
+  const int weekday = today.wDayOfWeek == 5 ? 6 : 5;
+  const std::wstring title = L"Restored target 1";
+  HWND w = nullptr;
+  SYSTEMTIME picked{};
+  {
+    auto s = startOff(ctx);
+    w = queueTargets(ctx, *s, *host, 1, L"Restored target ")[0];
+    press(ctx, *s, kWeekly);
+    press(ctx, *s, kShowMinimized);
+    typeInterval(ctx, *s, L"1", L"2", L"3");
+    SYSTEMTIME from = today;
+    from.wHour = 3;
+    from.wMinute = 4;
+    from.wSecond = 5;
+    picked = changePicker(ctx, *s, from);
+    ctx.note("the picker went from " + clockText(from) + " to " + clockText(picked));
+    chooseWeekday(ctx, *s, weekday);
+    turnOn(ctx, *s, onOffButton(ctx, *s));
+    closeProgram(ctx, *s, "while on");
+  }
+
+  auto s = startProgram(ctx);
+  const struct {
+    const wchar_t* option;
+    bool chosen;
+  } options[] = {{kWeekly, true},         {kDaily, false},       {kSwitchEvery, false},
+                 {kCustom, false},        {kDoNothing, false},   {kShowNormal, false},
+                 {kShowMaximized, false}, {kShowMinimized, true}};
+  for (const auto& o : options) {
+    const auto check = sendWithTimeout(requireButton(ctx, *s, o.option), BM_GETCHECK, 0, 0);
+    ctx.check(
+        check == (o.chosen ? BST_CHECKED : BST_UNCHECKED),
+        quoted(o.option) + (o.chosen ? " is not chosen" : " is chosen") + " after the restart");
+  }
+  const auto boxes = intervalBoxes(ctx, *s);
+  const wchar_t* texts[] = {L"1", L"2", L"3"};
+  for (size_t i = 0; i < 3; ++i) {
+    ctx.check(remoteText(boxes[i]) == texts[i], "Text" + std::to_string(i + 1) + " holds " +
+                                                    quoted(remoteText(boxes[i])) + ", expected " +
+                                                    quoted(texts[i]));
+  }
+  const HWND picker = onlyChild(ctx, *s, DATETIMEPICK_CLASSW);
+  const HWND combo = onlyChild(ctx, *s, WC_COMBOBOXW);
+  const auto shown = pickerTime(*s, picker);
+  ctx.check(shown && clockText(*shown) == clockText(picked),
+            "the picker shows " + (shown ? clockText(*shown) : std::string("nothing")) +
+                ", expected " + clockText(picked));
+  ctx.check(remoteText(combo) == kWeekdays[weekday], "the weekday reads " +
+                                                         quoted(remoteText(combo)) + ", expected " +
+                                                         quoted(kWeekdays[weekday]));
+  ctx.check(IsWindowEnabled(picker) && IsWindowEnabled(combo),
+            "the picker and the weekday are not both enabled under \" Weekly:\"");
+  // Monitoring is on again, without minimising the window.
+  const HWND status = statusFrame(ctx, *s);
+  ctx.check(s->app->button(kTurnOff) != nullptr, "no button reads \"Turn Off\" after the restart");
+  ctx.check(waitUntil([&] { return remoteText(status).rfind(kStatusOn, 0) == 0; }, 2500),
+            "the status line does not count down: " + quoted(remoteText(status)));
+  ctx.check(!IsIconic(s->main()), "the restart minimised the window");
+  expectQueue(ctx, *s, {row(w, title, kValid)}, "after the restart");
+  closeProgram(ctx, *s, "after the restart");
+}
+
 // The window as the README shows it: a few windows of a control room listed,
 // three of them queued, an interval typed in, monitoring still off.
 void pictureCase(Ctx& ctx) {
@@ -632,6 +849,12 @@ std::vector<Case> switchingCases() {
        weeklyCase},
       {"after_switch", "maximized, normal, minimized, and left as it was; never topmost",
        afterSwitchCase},
+      {"numeric_check", "leaving a box without a number: the refusal, the focus back",
+       numericCheckCase},
+      {"edit_time", "\"Edit 'Time Before Switch' For Selected Item\": asked, shown, stored",
+       editTimeCase},
+      {"restore", "a restart restores the options, boxes, time, weekday and monitoring on",
+       restoreCase},
       {"on_off", "the empty-queue refusal, turning on and off", onOffCase},
       {"closed_window", "a closed window's turn passes without a message", closedWindowCase},
   };
