@@ -97,9 +97,15 @@ HWND requireButton(Ctx& ctx, Session& s, const wchar_t* caption) {
   return b;
 }
 
+void click(Ctx& ctx, Session& s, HWND button) {
+  ctx.require(s.app->press(button), "could not post the click of " + quoted(remoteText(button)));
+  ctx.require(s.available->drainPosted(kClickTimeoutMs),
+              "the program did not take the click of " + quoted(remoteText(button)) + " within " +
+                  std::to_string(kClickTimeoutMs) + " ms");
+}
+
 void press(Ctx& ctx, Session& s, const wchar_t* caption) {
-  ctx.require(s.app->press(requireButton(ctx, s, caption)),
-              "could not post the click of " + quoted(caption));
+  click(ctx, s, requireButton(ctx, s, caption));
 }
 
 // The two "?" buttons: the upper one belongs to the available list, the

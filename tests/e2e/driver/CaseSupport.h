@@ -61,6 +61,8 @@ inline constexpr int kStartTimeoutMs = 20000;
 inline constexpr int kCloseTimeoutMs = 10000;
 inline constexpr int kChangeTimeoutMs = 3000;
 inline constexpr int kBoxTimeoutMs = 5000;
+// A click that fills a list of 1001 rows takes a while on a busy machine.
+inline constexpr int kClickTimeoutMs = 20000;
 // How long to wait for something that must not happen.
 inline constexpr int kQuietMs = 400;
 
@@ -99,6 +101,10 @@ void expectNoBox(Ctx& ctx, Session& s, const std::string& when);
 void closeProgram(Ctx& ctx, Session& s, const std::string& when);
 
 HWND requireButton(Ctx& ctx, Session& s, const wchar_t* caption);
+
+// Clicks a button and waits until the program has taken the click: what
+// the driver does next cannot overtake it.
+void click(Ctx& ctx, Session& s, HWND button);
 
 void press(Ctx& ctx, Session& s, const wchar_t* caption);
 

@@ -407,7 +407,7 @@ void helpCase(Ctx& ctx) {
     {
       SettingsTripwire tripwire;
       ctx.require(tripwire.armed(), "could not arm the settings tripwire");
-      ctx.require(s->app->press(button.hwnd), std::string("could not click ") + button.name);
+      click(ctx, *s, button.hwnd);
       expectBox(ctx, *s, button.text, button.name);
       Sleep(kQuietMs);
       writes = tripwire.writes();

@@ -58,13 +58,21 @@ int runCases(const std::vector<Case>& cases, const std::vector<std::string>& onl
       ++failed;
     }
   }
-  for (const auto& c : cases) {
-    if (!only.empty()) {
-      bool wanted = false;
-      for (const auto& o : only)
-        wanted = wanted || o == c.name;
-      if (!wanted) continue;
+  // Named cases run in the order named, as often as named (to hunt a fault
+  // that shows once in many runs); otherwise every case once.
+  std::vector<const Case*> order;
+  if (only.empty()) {
+    for (const auto& c : cases)
+      order.push_back(&c);
+  } else {
+    for (const auto& o : only) {
+      for (const auto& c : cases) {
+        if (c.name == o) order.push_back(&c);
+      }
     }
+  }
+  for (const Case* pc : order) {
+    const Case& c = *pc;
     Ctx ctx(options);
     auto started = std::chrono::steady_clock::now();
     try {

@@ -10,6 +10,7 @@ namespace {
 
 constexpr size_t kBlockSize = 64 * 1024;
 constexpr size_t kStructOffset = 0;   // LVITEMW, HDITEMW or RECT
+constexpr size_t kFenceOffset = 512;  // LVCOLUMNW of drainPosted, answered late
 constexpr size_t kTextOffset = 1024;  // text buffer
 constexpr int kTextChars = 8192;      // 16 KB of text
 
@@ -218,6 +219,26 @@ std::optional<POINT> RemoteListView::clickPoint(int item) {
     if (*hit == item) return pt;
   }
   return std::nullopt;
+}
+
+bool RemoteListView::drainPosted(int timeoutMs) {
+  // A question that changes nothing: the width of the first column, which
+  // no list can have negative.
+  LVCOLUMNW question{};
+  question.mask = LVCF_WIDTH;
+  question.cx = -1;
+  if (!block_.write(kFenceOffset, &question, sizeof question)) return false;
+  if (!PostMessageW(list_, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(block_.at(kFenceOffset)))) {
+    return false;
+  }
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+  for (;;) {
+    LVCOLUMNW answer{};
+    if (!block_.read(kFenceOffset, &answer, sizeof answer)) return false;
+    if (answer.cx != -1) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(5);
+  }
 }
 
 bool RemoteListView::doubleClick(int item) {

@@ -70,6 +70,14 @@ class RemoteListView {
   // A point of the row's visible part that the list itself takes for the
   // row; nothing when there is none (the row cannot be clicked).
   std::optional<POINT> clickPoint(int item);
+  // Waits until the list's thread has taken every message posted to it
+  // before this call (a click the driver posted has then been handled, or
+  // waits in a box it opened). The thread takes sent messages before posted
+  // ones, so without this a message the driver sends next (a new selection)
+  // can reach the program before the click posted earlier. A question is
+  // posted behind them, and its answer lands in the block. False when none
+  // came within timeoutMs.
+  bool drainPosted(int timeoutMs);
   // A double-click with the left button on the row, as the mouse would do it:
   // button down, up, double-click, up are posted at the row's click point
   // (the row is selected first, as the first press would). False when the

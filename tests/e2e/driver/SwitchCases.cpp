@@ -1,5 +1,6 @@
-// The end-to-end cases of switching on schedule: the real program brings the
-// driver's windows forward under each schedule, and turns on and off.
+// The end-to-end cases of the schedule: the real program brings the driver's
+// windows forward under each schedule and turns on and off; its schedule
+// settings are checked, asked for, and restored at the next start.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -7,9 +8,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "CaseSupport.h"
@@ -21,6 +25,9 @@ namespace {
 constexpr wchar_t kTurnOff[] = L"Turn Off";
 constexpr wchar_t kSwitchEvery[] = L"Switch every:";
 constexpr wchar_t kDaily[] = L"Daily:";
+constexpr wchar_t kWeekly[] = L" Weekly:";
+constexpr const wchar_t* kWeekdays[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
+                                        L"Thursday", L"Friday", L"Saturday"};
 constexpr wchar_t kCustom[] = L"Custom (set switch time for each app)";
 constexpr wchar_t kDoNothing[] = L"Do Nothing (Recommended)";
 constexpr wchar_t kShowNormal[] = L"Show Normal";
@@ -31,6 +38,9 @@ constexpr wchar_t kOff[] = L"Off.";
 constexpr wchar_t kQueueEmpty[] = L"Please add items to the 'Queue' list below before turning on.";
 constexpr wchar_t kTimePrompt[] = L"Please set Time Before Switch in seconds for ";
 constexpr wchar_t kStartStop[] = L"StartStopState";
+constexpr wchar_t kMustBeNumeric[] = L"Must be a numeric entry.";
+constexpr wchar_t kOnlyCustom[] =
+    L"This button is only used with the 'Custom (set switch time for each app)' feature.";
 constexpr int kInputEditId = 101;
 
 // --- the program's other controls ---------------------------------------------
@@ -52,27 +62,125 @@ HWND onlyChild(Ctx& ctx, Session& s, const wchar_t* cls) {
   return found[0];
 }
 
+// The program's active window and focus, as its thread sees them.
+GUITHREADINFO threadInfo(Session& s) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(s.main(), nullptr), &info);
+  return info;
+}
+
+// Focus events count only while the window is active, as the user's are.
+void toFront(Ctx& ctx, Session& s) {
+  SetForegroundWindow(s.main());
+  ctx.require(waitUntil([&] { return threadInfo(s).hwndActive == s.main(); }, kChangeTimeoutMs),
+              "the main window did not become active");
+}
+
+// A click of the mouse into a control, which gives it the focus.
+void clickInto(Ctx& ctx, Session& s, HWND control) {
+  RECT r{};
+  GetClientRect(control, &r);
+  const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(control, WM_LBUTTONUP, 0, at);
+  ctx.require(s.available->drainPosted(kClickTimeoutMs) &&
+                  waitUntil([&] { return threadInfo(s).hwndFocus == control; }, kChangeTimeoutMs),
+              "a click did not give the focus to " + utf8(className(control)));
+}
+
+// A key pressed and let go on the control that has the focus.
+void pressKey(Ctx& ctx, Session& s, HWND control, WORD key) {
+  const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+  PostMessageW(control, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
+  PostMessageW(control, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
+  ctx.require(s.available->drainPosted(kClickTimeoutMs), "the program did not take a key");
+}
+
+std::optional<SYSTEMTIME> pickerTime(Session& s, HWND picker) {
+  RemoteBlock block(s.app->pid(), sizeof(SYSTEMTIME));
+  SYSTEMTIME st{};
+  if (!block.ok() ||
+      sendWithTimeout(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(block.at(0))) !=
+          GDT_VALID ||
+      !block.read(0, &st, sizeof st)) {
+    return std::nullopt;
+  }
+  return st;
+}
+
+std::string clockText(const SYSTEMTIME& t) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond);
+  return text;
+}
+
+// Puts a time into the picker from outside; the program hears of no change.
+void setPicker(Ctx& ctx, Session& s, const SYSTEMTIME& at) {
+  const HWND picker = onlyChild(ctx, s, DATETIMEPICK_CLASSW);
+  RemoteBlock block(s.app->pid(), sizeof at);
+  ctx.require(block.ok() && block.write(0, &at, sizeof at), "cannot reach the program's memory");
+  ctx.require(sendWithTimeout(picker, DTM_SETSYSTEMTIME, GDT_VALID,
+                              reinterpret_cast<LPARAM>(block.at(0))) == 1,
+              "the time picker did not take the time");
+}
+
+// Changes the picker's time as the user does: a click into it and the Up
+// key on the field clicked. Returns the time it shows then.
+SYSTEMTIME changePicker(Ctx& ctx, Session& s, const SYSTEMTIME& from) {
+  const HWND picker = onlyChild(ctx, s, DATETIMEPICK_CLASSW);
+  setPicker(ctx, s, from);
+  const auto stored = readSetting(L"Weekly Time");
+  toFront(ctx, s);
+  clickInto(ctx, s, picker);
+  pressKey(ctx, s, picker, VK_UP);
+  const auto shown = pickerTime(s, picker);
+  ctx.require(shown && clockText(*shown) != clockText(from),
+              "the Up key did not change the picker's " + clockText(from));
+  ctx.check(waitUntil([&] { return readSetting(L"Weekly Time") != stored; }, kChangeTimeoutMs),
+            "changing the picker to " + clockText(*shown) + " did not store \"Weekly Time\"");
+  return *shown;
+}
+
+// Chooses a weekday as the user would: the list shows it and tells the window.
+void chooseWeekday(Ctx& ctx, Session& s, int day) {
+  const HWND combo = onlyChild(ctx, s, WC_COMBOBOXW);
+  ctx.require(sendWithTimeout(combo, CB_SETCURSEL, static_cast<WPARAM>(day), 0) == day,
+              "the weekday list did not take " + quoted(kWeekdays[day]));
+  ctx.require(PostMessageW(s.main(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(combo)) != 0,
+              "could not post the weekday's change");
+  ctx.require(s.available->drainPosted(kClickTimeoutMs), "the program did not take the weekday");
+  ctx.check(readSetting(L"Weekly") == std::wstring(kWeekdays[day]),
+            "\"Weekly\" is " + show(readSetting(L"Weekly")) + " after choosing " +
+                quoted(kWeekdays[day]));
+}
+
 // Text1, Text2 and Text3 are the window's only edit boxes, in this order.
-void typeInterval(Ctx& ctx, Session& s, const wchar_t* h, const wchar_t* m, const wchar_t* sec) {
+std::vector<HWND> intervalBoxes(Ctx& ctx, Session& s) {
   auto edits = s.app->childrenOfClass(L"Edit");
   ctx.require(edits.size() == 3, "expected the three interval boxes");
-  const wchar_t* texts[] = {h, m, sec};
-  for (int i = 0; i < 3; ++i) {
-    DWORD_PTR result = 0;
-    ctx.require(SendMessageTimeoutW(edits[static_cast<size_t>(i)], WM_SETTEXT, 0,
-                                    reinterpret_cast<LPARAM>(texts[i]), SMTO_ABORTIFHUNG, 5000,
-                                    &result) != 0,
-                "could not type into interval box " + std::to_string(i + 1));
-  }
-  const std::wstring keys[] = {L"Text1", L"Text2", L"Text3"};
-  for (int i = 0; i < 3; ++i) {
-    std::optional<std::wstring> stored;
-    bool ok = waitUntil([&] { return (stored = readSetting(keys[i])) && *stored == texts[i]; },
-                        kChangeTimeoutMs);
-    std::string what = quoted(keys[i]);
-    what.append(" is ").append(show(stored)).append(" after typing ").append(quoted(texts[i]));
-    ctx.check(ok, what);
-  }
+  return edits;
+}
+
+// Types a text into one of the boxes; the program stores it as it changes.
+void typeBox(Ctx& ctx, Session& s, int box, const wchar_t* text) {
+  DWORD_PTR result = 0;
+  ctx.require(
+      SendMessageTimeoutW(intervalBoxes(ctx, s)[static_cast<size_t>(box)], WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &result) != 0,
+      "could not type into interval box " + std::to_string(box + 1));
+  const std::wstring key = L"Text" + std::to_wstring(box + 1);
+  std::optional<std::wstring> stored;
+  bool ok =
+      waitUntil([&] { return (stored = readSetting(key)) && *stored == text; }, kChangeTimeoutMs);
+  ctx.check(ok, quoted(key) + " is " + show(stored) + " after typing " + quoted(text));
+}
+
+void typeInterval(Ctx& ctx, Session& s, const wchar_t* h, const wchar_t* m, const wchar_t* sec) {
+  typeBox(ctx, s, 0, h);
+  typeBox(ctx, s, 1, m);
+  typeBox(ctx, s, 2, sec);
 }
 
 int progressPos(HWND bar) {
@@ -95,7 +203,7 @@ OnOff onOffButton(Ctx& ctx, Session& s) {
 }
 
 void pressOnOff(Ctx& ctx, Session& s, const OnOff& b) {
-  ctx.require(s.app->press(b.button), "could not post the click of the on/off button");
+  click(ctx, s, b.button);
 }
 
 // Turns monitoring on and waits for the caption; the moment of the click.
@@ -359,17 +467,17 @@ void customCase(Ctx& ctx) {
   closeProgram(ctx, *s, "after custom switching");
 }
 
-void dailyCase(Ctx& ctx) {
-  auto host = targetHost(ctx);
-  auto s = startOff(ctx);
-  const auto targets = queueTargets(ctx, *s, *host, 2, L"Daily target ");
+// The start of a second a few seconds ahead, on the local clock and as a tick.
+struct Moment {
+  SYSTEMTIME at;
+  ULONGLONG tick;
+};
 
+Moment momentAhead() {
   // Far enough from midnight that "today" stays today.
   SYSTEMTIME now{};
   GetLocalTime(&now);
   if (now.wHour == 23 && now.wMinute == 59 && now.wSecond > 40) Sleep(25000);
-
-  // The chosen moment: the start of a second a few seconds ahead.
   GetLocalTime(&now);
   const ULONGLONG nowTick = GetTickCount64();
   FILETIME ft{};
@@ -381,46 +489,80 @@ void dailyCase(Ctx& ctx) {
   t.QuadPart += leadMs * 10000;
   ft.dwLowDateTime = t.LowPart;
   ft.dwHighDateTime = t.HighPart;
-  SYSTEMTIME at{};
-  FileTimeToSystemTime(&ft, &at);
-  const ULONGLONG momentTick = nowTick + leadMs;
+  Moment m{};
+  FileTimeToSystemTime(&ft, &m.at);  // also the moment's weekday
+  m.tick = nowTick + leadMs;
+  return m;
+}
 
-  const HWND picker = onlyChild(ctx, *s, DATETIMEPICK_CLASSW);
-  RemoteBlock block(s->app->pid(), sizeof(SYSTEMTIME));
-  ctx.require(block.ok() && block.write(0, &at, sizeof at), "cannot reach the program's memory");
-  ctx.require(sendWithTimeout(picker, DTM_SETSYSTEMTIME, GDT_VALID,
-                              reinterpret_cast<LPARAM>(block.at(0))) == 1,
-              "the time picker did not take the time");
-  press(ctx, *s, kDaily);
-  const OnOff button = onOffButton(ctx, *s);
-  const HWND status = statusFrame(ctx, *s);
-  turnOn(ctx, *s, button);
+// One moment a few seconds ahead under the daily schedule, or under the
+// weekly one on the weekday so many days after the moment's own: target 1 is
+// switched once, on time, unless the weekday is another.
+void watchMoment(Ctx& ctx, Session& s, const std::vector<HWND>& targets, const wchar_t* option,
+                 std::optional<int> daysAfter) {
+  const Moment m = momentAhead();
+  const bool switches = !daysAfter || *daysAfter % 7 == 0;
+  setPicker(ctx, s, m.at);
+  press(ctx, s, option);
+  std::wstring day;
+  if (daysAfter) {
+    const int weekday = (m.at.wDayOfWeek + *daysAfter) % 7;
+    chooseWeekday(ctx, s, weekday);
+    day = std::wstring(L" [").append(kWeekdays[weekday]).append(L"]");
+  }
+  const std::string what = quoted(option) + utf8(day);
+  const OnOff button = onOffButton(ctx, s);
+  const HWND status = statusFrame(ctx, s);
+  turnOn(ctx, s, button);
 
   std::set<std::wstring> before;
-  const auto seen = collectSwitches(2, static_cast<int>(momentTick - GetTickCount64()) + 3500, [&] {
-    if (GetTickCount64() + 300 < momentTick) before.insert(remoteText(status));
+  const auto seen = collectSwitches(2, static_cast<int>(m.tick - GetTickCount64()) + 3500, [&] {
+    if (GetTickCount64() + 300 < m.tick) before.insert(remoteText(status));
   });
-  ctx.check(windowsOf(seen) == std::vector<HWND>{targets[0]},
-            "the daily moment switched " + names(seen, targets) + ", expected target 1 once");
-  if (!seen.empty()) {
-    const long long late =
-        static_cast<long long>(seen[0].atMs) - static_cast<long long>(momentTick);
+  const auto expected = switches ? std::vector<HWND>{targets[0]} : std::vector<HWND>{};
+  ctx.check(windowsOf(seen) == expected,
+            what + ": the moment switched " + names(seen, targets) +
+                (switches ? ", expected target 1 once" : ", expected none"));
+  if (switches && !seen.empty()) {
+    const long long late = static_cast<long long>(seen[0].atMs) - static_cast<long long>(m.tick);
     char line[120];
-    std::snprintf(line, sizeof line, "  daily switch came %lld ms after its second began", late);
+    std::snprintf(line, sizeof line, "  %s switch came %lld ms after its second began",
+                  what.c_str(), late);
     printLine(line);
     // A tick comes once a second, at the phase of turning on, give or take
     // a timer quantum and a busy machine.
     ctx.check(late >= -100 && late <= 1250,
-              "the daily switch came " + std::to_string(late) + " ms after its moment");
+              what + ": the switch came " + std::to_string(late) + " ms after its moment");
   }
+  // Before the moment: the time left, and the weekday in brackets.
   for (const auto& text : before) {
-    ctx.check(text == kOff || (text.rfind(kStatusOn, 0) == 0 && text.size() == 31 + 8),
-              "before the moment the status line read " + quoted(text));
+    const bool counting = text.rfind(kStatusOn, 0) == 0 && text.size() == 31 + 8 + day.size() &&
+                          text.compare(31 + 8, day.size(), day) == 0;
+    ctx.check(text == kOff || counting,
+              what + ": before the moment the status line read " + quoted(text));
   }
   ctx.check(remoteText(status) == kStatusOn,
-            "after the moment the status line reads " + quoted(remoteText(status)));
-  turnOff(ctx, *s, button);
+            what + ": after the moment the status line reads " + quoted(remoteText(status)));
+  turnOff(ctx, s, button);
+}
+
+void dailyCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 2, L"Daily target ");
+  watchMoment(ctx, *s, targets, kDaily, std::nullopt);
   closeProgram(ctx, *s, "after the daily switch");
+}
+
+// The weekday only decides whether the moment switches: another day's does
+// not, today's does, once.
+void weeklyCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 2, L"Weekly target ");
+  watchMoment(ctx, *s, targets, kWeekly, 3);
+  watchMoment(ctx, *s, targets, kWeekly, 0);
+  closeProgram(ctx, *s, "after the weekly switch");
 }
 
 void afterSwitchCase(Ctx& ctx) {
@@ -463,8 +605,11 @@ void afterSwitchCase(Ctx& ctx) {
     ctx.check(waitUntil(step.holds, 3000), std::string("after switching with ") +
                                                quoted(step.option) + " the window is not " +
                                                step.what);
-    ctx.check(!topmost(w), std::string(step.what) + ": the window stayed topmost");
+    // A switch holds the window in the topmost band until its last step,
+    // and the new state shows up within the switch: only once monitoring is
+    // off is no switch under way.
     turnOff(ctx, *s, button);
+    ctx.check(!topmost(w), std::string(step.what) + ": the window stayed topmost");
   }
   closeProgram(ctx, *s, "after the show commands");
 }
@@ -531,6 +676,144 @@ void closedWindowCase(Ctx& ctx) {
   closeProgram(ctx, *s, "after a closed window's turn");
 }
 
+// Leaving an interval box that does not hold a number shows the refusal,
+// and the focus comes back to that box with its text selected; the text
+// stays as typed.
+void numericCheckCase(Ctx& ctx) {
+  auto s = startOff(ctx);
+  const auto boxes = intervalBoxes(ctx, *s);
+  toFront(ctx, *s);
+  const struct {
+    int box;
+    const wchar_t* text;
+  } rows[] = {{0, L"abc"}, {1, L""}};
+  for (const auto& row : rows) {
+    const HWND box = boxes[static_cast<size_t>(row.box)];
+    const std::string what =
+        "leaving Text" + std::to_string(row.box + 1) + " with " + quoted(row.text);
+    clickInto(ctx, *s, box);
+    typeBox(ctx, *s, row.box, row.text);
+    pressKey(ctx, *s, box, VK_TAB);
+    expectBox(ctx, *s, kMustBeNumeric, what);
+    const size_t length = std::wcslen(row.text);
+    std::optional<LRESULT> selection;
+    ctx.check(waitUntil(
+                  [&] {
+                    selection = sendWithTimeout(box, EM_GETSEL, 0, 0);
+                    return threadInfo(*s).hwndFocus == box && selection &&
+                           LOWORD(*selection) == 0 && HIWORD(*selection) == length;
+                  },
+                  kChangeTimeoutMs),
+              what + ": the focus is not back in the box with its whole text selected");
+    Sleep(kQuietMs);
+    expectNoBox(ctx, *s, "after " + what);
+    ctx.check(remoteText(box) == row.text, what + ": the box now holds " + quoted(remoteText(box)));
+    const std::wstring key = L"Text" + std::to_wstring(row.box + 1);
+    ctx.check(readSetting(key) == std::wstring(row.text),
+              what + ": " + quoted(key) + " is " + show(readSetting(key)));
+    typeBox(ctx, *s, row.box, L"0");  // a number again, so that leaving it is quiet
+  }
+  closeProgram(ctx, *s, "after the numeric check");
+}
+
+// "Edit 'Time Before Switch' For Selected Item" asks again for the selected
+// row's time, offering the one it has; the answer shows and is stored.
+void editTimeCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const std::wstring title = L"Timed target 1";
+  const HWND w = queueTargets(ctx, *s, *host, 1, L"Timed target ")[0];
+  press(ctx, *s, kEditTime);
+  expectBox(ctx, *s, kOnlyCustom, "editing the time under \"Switch every:\"");
+  press(ctx, *s, kCustom);
+  answerTime(ctx, *s, title, L"60", L"45");  // choosing Custom asks for the missing time
+  expectQueue(ctx, *s, {{handleText(w), title, kValid, L"45"}}, "after answering 45");
+  ctx.require(s->queue->select(0), "could not select the queue row");
+  press(ctx, *s, kEditTime);
+  answerTime(ctx, *s, title, L"45", L"90");
+  expectQueue(ctx, *s, {{handleText(w), title, kValid, L"90"}}, "after editing the time to 90");
+  const UINT dpi = GetDpiForWindow(s->main());
+  const auto width = sendWithTimeout(s->queue->hwnd(), LVM_GETCOLUMNWIDTH, 3, 0);
+  ctx.check(
+      width && std::abs(static_cast<int>(*width) - MulDiv(2000, static_cast<int>(dpi), 1440)) <= 1,
+      "the time column is " + std::to_string(width.value_or(-1)) + " px wide under Custom");
+  expectNoBox(ctx, *s, "after editing the time");
+  closeProgram(ctx, *s, "after editing the time");
+  const auto value = readSetting(kQueuedWindows);
+  const std::wstring expected = storedQueue({{handleText(w), title, L"90"}});
+  ctx.check(value == expected,
+            "\"Queued Windows\" is " + show(value) + ", expected " + quoted(expected));
+}
+
+// Every choice made in one run is there in the next: both options, the
+// three boxes, the time of day, the weekday, and monitoring on.
+void restoreCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  // Not today, so that the restored schedule cannot switch; not the default.
+  const int weekday = today.wDayOfWeek == 5 ? 6 : 5;
+  const std::wstring title = L"Restored target 1";
+  HWND w = nullptr;
+  SYSTEMTIME picked{};
+  {
+    auto s = startOff(ctx);
+    w = queueTargets(ctx, *s, *host, 1, L"Restored target ")[0];
+    press(ctx, *s, kWeekly);
+    press(ctx, *s, kShowMinimized);
+    typeInterval(ctx, *s, L"1", L"2", L"3");
+    SYSTEMTIME from = today;
+    from.wHour = 3;
+    from.wMinute = 4;
+    from.wSecond = 5;
+    picked = changePicker(ctx, *s, from);
+    ctx.note("the picker went from " + clockText(from) + " to " + clockText(picked));
+    chooseWeekday(ctx, *s, weekday);
+    turnOn(ctx, *s, onOffButton(ctx, *s));
+    closeProgram(ctx, *s, "while on");
+  }
+
+  auto s = startProgram(ctx);
+  const struct {
+    const wchar_t* option;
+    bool chosen;
+  } options[] = {{kWeekly, true},         {kDaily, false},       {kSwitchEvery, false},
+                 {kCustom, false},        {kDoNothing, false},   {kShowNormal, false},
+                 {kShowMaximized, false}, {kShowMinimized, true}};
+  for (const auto& o : options) {
+    const auto check = sendWithTimeout(requireButton(ctx, *s, o.option), BM_GETCHECK, 0, 0);
+    ctx.check(
+        check == (o.chosen ? BST_CHECKED : BST_UNCHECKED),
+        quoted(o.option) + (o.chosen ? " is not chosen" : " is chosen") + " after the restart");
+  }
+  const auto boxes = intervalBoxes(ctx, *s);
+  const wchar_t* texts[] = {L"1", L"2", L"3"};
+  for (size_t i = 0; i < 3; ++i) {
+    ctx.check(remoteText(boxes[i]) == texts[i], "Text" + std::to_string(i + 1) + " holds " +
+                                                    quoted(remoteText(boxes[i])) + ", expected " +
+                                                    quoted(texts[i]));
+  }
+  const HWND picker = onlyChild(ctx, *s, DATETIMEPICK_CLASSW);
+  const HWND combo = onlyChild(ctx, *s, WC_COMBOBOXW);
+  const auto shown = pickerTime(*s, picker);
+  ctx.check(shown && clockText(*shown) == clockText(picked),
+            "the picker shows " + (shown ? clockText(*shown) : std::string("nothing")) +
+                ", expected " + clockText(picked));
+  ctx.check(remoteText(combo) == kWeekdays[weekday], "the weekday reads " +
+                                                         quoted(remoteText(combo)) + ", expected " +
+                                                         quoted(kWeekdays[weekday]));
+  ctx.check(IsWindowEnabled(picker) && IsWindowEnabled(combo),
+            "the picker and the weekday are not both enabled under \" Weekly:\"");
+  // Monitoring is on again, without minimising the window.
+  const HWND status = statusFrame(ctx, *s);
+  ctx.check(s->app->button(kTurnOff) != nullptr, "no button reads \"Turn Off\" after the restart");
+  ctx.check(waitUntil([&] { return remoteText(status).rfind(kStatusOn, 0) == 0; }, 2500),
+            "the status line does not count down: " + quoted(remoteText(status)));
+  ctx.check(!IsIconic(s->main()), "the restart minimised the window");
+  expectQueue(ctx, *s, {row(w, title, kValid)}, "after the restart");
+  closeProgram(ctx, *s, "after the restart");
+}
+
 // The window as the README shows it: a few windows of a control room listed,
 // three of them queued, an interval typed in, monitoring still off.
 void pictureCase(Ctx& ctx) {
@@ -562,8 +845,16 @@ std::vector<Case> switchingCases() {
        intervalCase},
       {"custom", "times of each row: 2, none and 3 seconds", customCase},
       {"daily", "the daily moment a few seconds ahead switches once, on time", dailyCase},
+      {"weekly", "the weekly moment: another weekday's does not switch, today's once, on time",
+       weeklyCase},
       {"after_switch", "maximized, normal, minimized, and left as it was; never topmost",
        afterSwitchCase},
+      {"numeric_check", "leaving a box without a number: the refusal, the focus back",
+       numericCheckCase},
+      {"edit_time", "\"Edit 'Time Before Switch' For Selected Item\": asked, shown, stored",
+       editTimeCase},
+      {"restore", "a restart restores the options, boxes, time, weekday and monitoring on",
+       restoreCase},
       {"on_off", "the empty-queue refusal, turning on and off", onOffCase},
       {"closed_window", "a closed window's turn passes without a message", closedWindowCase},
   };

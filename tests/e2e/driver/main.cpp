@@ -6,10 +6,11 @@
 //   tarnavel_e2e --close
 //
 // Without --app the program is looked for next to the driver. --case runs
-// only the named cases (repeatable). --selftest runs the checks of the
-// driver's own tools instead of the program's cases. --picture sets the
-// window up for the README's screenshot. --close asks every
-// running Tarnavel to close, the way its close box does, and waits for it.
+// only the named cases, in the order and as often as named. --selftest runs
+// the checks of the driver's own tools instead of the program's cases.
+// --picture sets the window up for the README's screenshot. --close asks
+// every running Tarnavel to close, the way its close box does, and waits for
+// it.
 #include <windows.h>
 
 #include <fcntl.h>
