@@ -39,15 +39,14 @@ install_missing() {
   rm -f "$log"
 }
 
-build_host() {
-  cmake --preset host -S "$TARNAVEL_ROOT" >/dev/null &&
-    cmake --build "$TARNAVEL_ROOT/build/host" --parallel
+# Configures and builds preset $1 into build/$2, with warnings as errors.
+build_preset() {
+  cmake --preset "$1" -S "$TARNAVEL_ROOT" -DTARNAVEL_WERROR=ON >/dev/null &&
+    cmake --build "$TARNAVEL_ROOT/build/$2" --parallel
 }
 
-build_windows() {
-  cmake --preset windows-cross -S "$TARNAVEL_ROOT" >/dev/null &&
-    cmake --build "$TARNAVEL_ROOT/build/win" --parallel
-}
+build_host() { build_preset host host; }
+build_windows() { build_preset windows-cross win; }
 
 TARNAVEL_EXE="$TARNAVEL_ROOT/build/win/platform/win32/tarnavel.exe"
 TARNAVEL_E2E="$TARNAVEL_ROOT/build/win/tests/e2e/tarnavel_e2e.exe"
