@@ -1,4 +1,5 @@
-# Shared by scripts/run and scripts/test: package installation and builds.
+# Shared by scripts/run, scripts/test and .ci/run: package installation and
+# builds.
 # shellcheck shell=bash
 
 TARNAVEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,7 +15,9 @@ TARNAVEL_PACKAGES=(
   procps psmisc
 )
 
-# Installs the packages that are missing, and only those.
+# Installs the packages that are missing, and only those, so that
+# apt-get update runs once at most. Quiet when it works; when it does not,
+# apt's whole output is shown and the result is false.
 install_missing() {
   local missing=()
   local pkg
@@ -24,22 +27,26 @@ install_missing() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -q >/dev/null || return 1
-  $sudo apt-get install -y -q "${missing[@]}" >/dev/null || return 1
+  local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -q) log
+  [ "$(id -u)" -ne 0 ] && apt=(sudo "${apt[@]}")
+  log=$(mktemp)
+  if ! { "${apt[@]}" update && "${apt[@]}" install -y "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "could not install the packages this needs" >&2
+    return 1
+  fi
+  rm -f "$log"
 }
 
-build_host() {
-  cmake --preset host -S "$TARNAVEL_ROOT" >/dev/null &&
-    cmake --build "$TARNAVEL_ROOT/build/host" --parallel
+# Configures and builds preset $1 into build/$2, with warnings as errors.
+build_preset() {
+  cmake --preset "$1" -S "$TARNAVEL_ROOT" -DTARNAVEL_WERROR=ON >/dev/null &&
+    cmake --build "$TARNAVEL_ROOT/build/$2" --parallel
 }
 
-build_windows() {
-  cmake --preset windows-cross -S "$TARNAVEL_ROOT" >/dev/null &&
-    cmake --build "$TARNAVEL_ROOT/build/win" --parallel
-}
+build_host() { build_preset host host; }
+build_windows() { build_preset windows-cross win; }
 
 TARNAVEL_EXE="$TARNAVEL_ROOT/build/win/platform/win32/tarnavel.exe"
 TARNAVEL_E2E="$TARNAVEL_ROOT/build/win/tests/e2e/tarnavel_e2e.exe"
