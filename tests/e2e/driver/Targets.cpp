@@ -16,6 +16,7 @@ constexpr wchar_t kTargetClass[] = L"TarnavelE2eTarget";
 
 std::mutex g_bandMutex;
 std::vector<BandEntry> g_bandEntries;
+std::vector<StateChange> g_stateChanges;  // under g_bandMutex too
 
 struct CreateRequest {
   const std::wstring* title;
@@ -121,12 +122,24 @@ LRESULT CALLBACK TargetHost::targetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
       g_bandEntries.push_back({hwnd, GetTickCount64()});
     }
   }
+  if (msg == WM_SIZE && wp <= SIZE_MAXIMIZED) {
+    const ShowState state = wp == SIZE_MAXIMIZED   ? ShowState::Maximized
+                            : wp == SIZE_MINIMIZED ? ShowState::Minimized
+                                                   : ShowState::Normal;
+    std::lock_guard<std::mutex> lock(g_bandMutex);
+    g_stateChanges.push_back({hwnd, state, GetTickCount64()});
+  }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 std::vector<BandEntry> takeBandEntries() {
   std::lock_guard<std::mutex> lock(g_bandMutex);
   return std::exchange(g_bandEntries, {});
+}
+
+std::vector<StateChange> takeStateChanges() {
+  std::lock_guard<std::mutex> lock(g_bandMutex);
+  return std::exchange(g_stateChanges, {});
 }
 
 HWND TargetHost::create(const std::wstring& title, TargetKind kind) {

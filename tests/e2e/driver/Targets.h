@@ -65,6 +65,18 @@ struct BandEntry {
 // The band entries of all targets since the last call, in order.
 std::vector<BandEntry> takeBandEntries();
 
+// A target told of its show state (WM_SIZE): what a switch's ShowWindow made
+// of it at once, before any window manager has had its say.
+enum class ShowState { Normal, Maximized, Minimized };
+struct StateChange {
+  HWND window;
+  ShowState state;
+  ULONGLONG atMs;  // GetTickCount64 when it happened
+};
+
+// The state changes of all targets since the last call, in order.
+std::vector<StateChange> takeStateChanges();
+
 // The top-level windows of the desktop in Z order, topmost first, as
 // GetWindow(GW_HWNDFIRST / GW_HWNDNEXT) walks them.
 std::vector<HWND> topLevelWindowsInZOrder();
