@@ -20,6 +20,22 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
   return pieces;
 }
 
+// The user's rules for numbers, read once per procedure and only by the
+// guarded statement that first needs them, so that a refusal is reported
+// there.
+class NumberRules {
+ public:
+  explicit NumberRules(platform::ILocale& locale) : locale_(locale) {}
+  const NumberFormat& get() {
+    if (!format_) format_ = locale_.numberFormat();
+    return *format_;
+  }
+
+ private:
+  platform::ILocale& locale_;
+  std::optional<NumberFormat> format_;
+};
+
 }  // namespace
 
 void appendRecord(std::string& text, const StoredRow& row) {
@@ -54,21 +70,14 @@ std::vector<StoredRow> parseStoredForm(std::string_view text) {
   return rows;
 }
 
-std::optional<Hwnd32> SwitchQueue::handleOf(int row) const {
-  const auto value = readNumber(list_.text(row, kHandleText), locale_.numberFormat());
+std::optional<Hwnd32> SwitchQueue::handleOf(int row, const NumberFormat& format) const {
+  const auto value = readNumber(list_.text(row, kHandleText), format);
   if (!value) return std::nullopt;
   try {
     return roundToLong(*value);
   } catch (const AppError&) {
     return std::nullopt;
   }
-}
-
-bool SwitchQueue::holds(Hwnd32 handle) const {
-  for (int m = 1; m <= list_.count(); ++m) {
-    if (handleOf(m) == handle) return true;
-  }
-  return false;
 }
 
 std::vector<StoredRow> SwitchQueue::rows() const {
@@ -113,8 +122,7 @@ void SwitchQueue::load() {
   if (g.test(104, [&] { return stored.empty(); })) return;
   std::vector<StoredRow> pieces;
   g.step(106, [&] { pieces = parseStoredForm(stored); });
-  // The user's rules for numbers, read once, by the first time that needs them.
-  std::optional<NumberFormat> format;
+  NumberRules numbers(locale_);
   for (const auto& piece : pieces) {
     int row = 0;
     g.step(114, [&] { row = list_.add(piece.handle); });
@@ -124,10 +132,7 @@ void SwitchQueue::load() {
       list_.setText(row, kTitle, piece.title);
     });
     // A stored time that does not read as a number is dropped.
-    if (g.test(120, [&] {
-          if (!format) format = locale_.numberFormat();
-          return readsAsNumber(piece.time, *format);
-        })) {
+    if (g.test(120, [&] { return readsAsNumber(piece.time, numbers.get()); })) {
       g.step(122, [&] { list_.setText(row, kTime, piece.time); });
     }
   }
@@ -136,6 +141,7 @@ void SwitchQueue::load() {
 void SwitchQueue::checkHandle(const platform::IListView& available,
                               const std::vector<Hwnd32>& handles) {
   Guard g(report_, "Form1.CheckHandle");
+  NumberRules numbers(locale_);
   bool rebound = false;
   const int count = g.value(100, 0, [&] { return list_.count(); });
   for (int i = 1; i <= count; ++i) {
@@ -143,7 +149,7 @@ void SwitchQueue::checkHandle(const platform::IListView& available,
     // Handle test: the row's own handle is among the listed windows. A row
     // text that is not a number is reported once and never matches.
     std::optional<Hwnd32> own;
-    g.step(106, [&] { own = textToLong(list_.text(i, kHandleText), locale_.numberFormat()); });
+    g.step(106, [&] { own = textToLong(list_.text(i, kHandleText), numbers.get()); });
     if (own) {
       for (const Hwnd32 h : handles) {
         if (h == *own) {
@@ -166,7 +172,7 @@ void SwitchQueue::checkHandle(const platform::IListView& available,
           });
           const int rows = g.value(120, 0, [&] { return list_.count(); });
           for (int m = 1; m <= rows; ++m) {
-            if (g.test(122, [&] { return handleOf(m) == candidate; })) {
+            if (g.test(122, [&] { return handleOf(m, numbers.get()) == candidate; })) {
               g.step(124, [&] { found = false; });
               break;
             }
@@ -200,6 +206,7 @@ void SwitchQueue::addSelected(const platform::IListView& available,
                               std::string_view appTitle,
                               const std::function<void(int row)>& askTime) {
   Guard g(report_, "Form1.PushButton3_Click");
+  NumberRules numbers(locale_);
   if (g.test(100, [&] { return available.count() == 0; })) return;
   // The selected window; nothing selected, nothing to add.
   std::optional<std::pair<Hwnd32, std::string>> picked;
@@ -213,7 +220,7 @@ void SwitchQueue::addSelected(const platform::IListView& available,
   const std::string& title = picked->second;
   const int rows = g.value(102, 0, [&] { return list_.count(); });
   for (int m = 1; m <= rows; ++m) {
-    if (g.test(104, [&] { return handleOf(m) == h; })) {
+    if (g.test(104, [&] { return handleOf(m, numbers.get()) == h; })) {
       g.step(106, [&] { dialogs.messageBox(kAlreadyQueued, kMbOk, appTitle); });
       return;
     }

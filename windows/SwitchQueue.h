@@ -85,9 +85,7 @@ class SwitchQueue {
 
  private:
   // The window handle of a row, or nothing when its text is not a number.
-  std::optional<Hwnd32> handleOf(int row) const;
-  // True when some row names this window.
-  bool holds(Hwnd32 handle) const;
+  std::optional<Hwnd32> handleOf(int row, const NumberFormat& format) const;
 
   ErrorReport& report_;
   platform::IListView& list_;

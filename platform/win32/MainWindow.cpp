@@ -571,8 +571,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   bool routed = false;
   for (const Route& r : kRoutes) {
     if (r.message == message) {
-      current_ = message;
-      result = (this->*r.handler)(wParam, lParam);
+      result = (this->*r.handler)(message, wParam, lParam);
       routed = true;
       break;
     }
@@ -589,7 +588,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_.get(), message, wParam, lParam);
 }
 
-std::optional<LRESULT> MainWindow::onCommand(WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> MainWindow::onCommand(UINT, WPARAM wParam, LPARAM lParam) {
   // Enter and Escape reach us as IDOK and IDCANCEL without a control:
   // nothing to do.
   const auto from = reinterpret_cast<HWND>(lParam);
@@ -600,7 +599,7 @@ std::optional<LRESULT> MainWindow::onCommand(WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-std::optional<LRESULT> MainWindow::onNotify(WPARAM, LPARAM lParam) {
+std::optional<LRESULT> MainWindow::onNotify(UINT, WPARAM, LPARAM lParam) {
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
   if (ChildControl* control = controlFromWindow(header->hwndFrom)) {
     if (const auto event = control->notify(*header)) raise(*event);
@@ -608,12 +607,12 @@ std::optional<LRESULT> MainWindow::onNotify(WPARAM, LPARAM lParam) {
   return 0;
 }
 
-std::optional<LRESULT> MainWindow::onFocusMessage(WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> MainWindow::onFocusMessage(UINT, WPARAM wParam, LPARAM lParam) {
   deliver([&](FormEvents& e) { e.onFocus(static_cast<Ctl>(wParam), lParam != 0); });
   return 0;
 }
 
-std::optional<LRESULT> MainWindow::onFocusFromCode(WPARAM wParam, LPARAM) {
+std::optional<LRESULT> MainWindow::onFocusFromCode(UINT, WPARAM wParam, LPARAM) {
   const auto target = reinterpret_cast<HWND>(wParam);
   if (!IsChild(window_.get(), target)) return 0;
   // Taking the focus now would activate the window and take the foreground
@@ -631,7 +630,7 @@ std::optional<LRESULT> MainWindow::onFocusFromCode(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-std::optional<LRESULT> MainWindow::onGetDefaultId(WPARAM, LPARAM) {
+std::optional<LRESULT> MainWindow::onGetDefaultId(UINT, WPARAM, LPARAM) {
   // The dialog manager asks which button Enter presses: the push button
   // that has the focus, if any.
   const ChildControl* focused = controlFromWindow(GetFocus());
@@ -641,35 +640,35 @@ std::optional<LRESULT> MainWindow::onGetDefaultId(WPARAM, LPARAM) {
   return 0;
 }
 
-std::optional<LRESULT> MainWindow::onTimer(WPARAM wParam, LPARAM) {
+std::optional<LRESULT> MainWindow::onTimer(UINT, WPARAM wParam, LPARAM) {
   if (timer_) timer_->onWmTimer(wParam, [&] { deliver([](FormEvents& e) { e.onTimer(); }); });
   return 0;
 }
 
-std::optional<LRESULT> MainWindow::onSetCursor(WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> MainWindow::onSetCursor(UINT, WPARAM wParam, LPARAM lParam) {
   const auto target = reinterpret_cast<HWND>(wParam);
   if (setCursorFor(target, LOWORD(lParam), HIWORD(lParam))) return TRUE;
   if (target != window_.get()) return FALSE;
   return std::nullopt;
 }
 
-std::optional<LRESULT> MainWindow::onControlColour(WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> MainWindow::onControlColour(UINT message, WPARAM wParam, LPARAM lParam) {
   if (const LRESULT brush =
           controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                        current_ == WM_CTLCOLORBTN)) {
+                        message == WM_CTLCOLORBTN)) {
     return brush;
   }
   return std::nullopt;
 }
 
-std::optional<LRESULT> MainWindow::onEraseBackground(WPARAM wParam, LPARAM) {
+std::optional<LRESULT> MainWindow::onEraseBackground(UINT message, WPARAM wParam, LPARAM) {
   RECT client{};
   GetClientRect(window_.get(), &client);
   FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(backgroundColour()));
-  return current_ == WM_ERASEBKGND ? 1 : 0;
+  return message == WM_ERASEBKGND ? 1 : 0;
 }
 
-std::optional<LRESULT> MainWindow::onActivate(WPARAM wParam, LPARAM) {
+std::optional<LRESULT> MainWindow::onActivate(UINT, WPARAM wParam, LPARAM) {
   if (LOWORD(wParam) == WA_INACTIVE) {
     const HWND focus = GetFocus();
     if (focus != nullptr && IsChild(window_.get(), focus)) lastFocus_ = focus;
@@ -680,7 +679,7 @@ std::optional<LRESULT> MainWindow::onActivate(WPARAM wParam, LPARAM) {
   return std::nullopt;
 }
 
-std::optional<LRESULT> MainWindow::onSetFocus(WPARAM, LPARAM) {
+std::optional<LRESULT> MainWindow::onSetFocus(UINT, WPARAM, LPARAM) {
   // Coming back to the window: the control that had the focus gets it
   // again, without the logic hearing of a focus change.
   const HWND self = window_.get();
@@ -697,19 +696,19 @@ std::optional<LRESULT> MainWindow::onSetFocus(WPARAM, LPARAM) {
   return 0;
 }
 
-std::optional<LRESULT> MainWindow::onSize(WPARAM wParam, LPARAM) {
+std::optional<LRESULT> MainWindow::onSize(UINT, WPARAM wParam, LPARAM) {
   if (wParam == SIZE_RESTORED || wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED) {
     deliver([](FormEvents& e) { e.onResize(); });
   }
   return 0;
 }
 
-std::optional<LRESULT> MainWindow::onGetDpiScaledSize(WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> MainWindow::onGetDpiScaledSize(UINT, WPARAM wParam, LPARAM lParam) {
   *reinterpret_cast<SIZE*>(lParam) = frameSize(static_cast<unsigned>(wParam));
   return TRUE;
 }
 
-std::optional<LRESULT> MainWindow::onDpiChanged(WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> MainWindow::onDpiChanged(UINT, WPARAM wParam, LPARAM lParam) {
   dpi_ = HIWORD(wParam);
   // The new fonts are in place before the old ones are freed.
   std::optional<FontSet> fonts(std::in_place, dpi_);
@@ -725,15 +724,15 @@ std::optional<LRESULT> MainWindow::onDpiChanged(WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-std::optional<LRESULT> MainWindow::onToggleMessage(WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> MainWindow::onToggleMessage(UINT, WPARAM wParam, LPARAM lParam) {
   deliver([&](FormEvents& e) { e.onKeyT(KeyboardHook::decode(wParam, lParam)); });
   return 0;
 }
 
 // The close box, the system menu, Alt+F4 and the end of the Windows session.
 // Closing is the logic's decision; the window is never destroyed here.
-std::optional<LRESULT> MainWindow::onClose(WPARAM wParam, LPARAM) {
-  switch (current_) {
+std::optional<LRESULT> MainWindow::onClose(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
     case WM_QUERYENDSESSION: requestClose(); return TRUE;
     case WM_ENDSESSION:
       if (wParam) requestClose();

@@ -87,25 +87,25 @@ class MainWindow final : public platform::IMainWindow {
   // The window's own messages, one member each.
   struct Route {
     UINT message;
-    std::optional<LRESULT> (MainWindow::*handler)(WPARAM, LPARAM);
+    std::optional<LRESULT> (MainWindow::*handler)(UINT, WPARAM, LPARAM);
   };
   static const Route kRoutes[];
-  std::optional<LRESULT> onCommand(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onNotify(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onFocusMessage(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onFocusFromCode(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onGetDefaultId(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onTimer(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onSetCursor(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onControlColour(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onEraseBackground(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onActivate(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onSetFocus(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onSize(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onGetDpiScaledSize(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onDpiChanged(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onToggleMessage(WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> onClose(WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onCommand(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onNotify(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onFocusMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onFocusFromCode(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onGetDefaultId(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onTimer(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onSetCursor(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onControlColour(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onEraseBackground(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onActivate(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onSetFocus(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onSize(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onGetDpiScaledSize(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onDpiChanged(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onToggleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onClose(UINT message, WPARAM wParam, LPARAM lParam);
 
   void teardown() noexcept;
   void createControls();
@@ -153,8 +153,6 @@ class MainWindow final : public platform::IMainWindow {
 
   FormEvents* events_ = nullptr;
   std::vector<std::pair<UINT, Handler>> routes_;
-  // The message being handled, for members that serve several.
-  UINT current_ = 0;
   bool closing_ = false;
   bool active_ = false;
   // Set while the window moves the focus itself: no focus event is raised.
