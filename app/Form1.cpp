@@ -13,6 +13,10 @@ namespace {
 
 constexpr std::string_view kSkinFile = "x\\o.cjs";
 constexpr std::string_view kHandCursorFile = "HAND-M.CUR";
+// Shown under the balloon title "Tarnavel", so that the two read as one.
+constexpr std::string_view kMinimizeMessage =
+    "has been minimized to the system tray.\r\nClick on the blue 'K' icon (K for Kestrine) to "
+    "bring the software back.";
 
 // A file in the program's folder. A drive root already ends in a backslash.
 std::string inFolder(std::string_view folder, std::string_view name) {
@@ -22,10 +26,18 @@ std::string inFolder(std::string_view folder, std::string_view name) {
   return path;
 }
 
+// The form handles one of the icon's events: a released button restores it.
+TrayEvents trayEventsOf(Form1& form) {
+  TrayEvents events;
+  events.MouseUp = [&form](int, std::int32_t) { form.cSysTray1_MouseUp(); };
+  return events;
+}
+
 }  // namespace
 
 Form1::Form1(Form1Controls& ui, Services& sys)
-    : ui_(ui),
+    : cSysTray1(sys.tray, sys.loop, trayEventsOf(*this)),
+      ui_(ui),
       sys_(sys),
       report_(sys.dialogs),
       settings_(sys.settings, sys.locale),
@@ -86,6 +98,11 @@ void Form1::Form_Load() {
   restoreMonitoring(g);
   restoreStartUp(g);
   g.step(248, [&] { loading_ = false; });
+  g.step(250, [&] {
+    cSysTray1.setTrayTip(kDisplayName);
+    ui_.Form.setAppIcon();
+  });
+  g.step(252, [&] { cSysTray1.setInTray(true); });
   // The last step: from now on Ctrl+Shift+T toggles monitoring.
   g.step(254, [&] { sys_.hook.install(); });
 }
@@ -175,6 +192,7 @@ void Form1::Form_QueryUnload() {
   g.step(100, [&] { sys_.hook.remove(); });
   queue_.saveAtClose(g);
   g.step(112, [&] { ui_.Timer1.setEnabled(false); });
+  g.step(114, [&] { cSysTray1.setInTray(false); });
   g.step(116, [&] { sys_.loop.doEvents(); });
   g.step(118, [&] { sys_.loop.doEvents(); });
   g.step(120, [&] { sys_.loop.endProgram(); });
@@ -250,9 +268,38 @@ void Form1::onFocus(Ctl control, bool gained) {
   }
 }
 
-// The hover pointer and minimising into the tray come with those parts.
+// The hover pointer comes with its part.
 void Form1::onMouseMove(Ctl) {}
-void Form1::onResize() {}
+
+// --- the tray ---------------------------------------------------------------
+
+void Form1::showAfterLoad() {
+  // By now the tray icon is up, so the balloon has an icon to point at.
+  if (ui_.Form.state() == WindowState::Minimized) return Form_Resize();
+  ui_.Form.setVisible(true);
+}
+
+void Form1::Form_Resize() {
+  unguarded("Form1.Form_Resize", [&] {
+    if (ui_.Form.state() != WindowState::Minimized || hiddenInTray_) return;
+    ui_.Form.setVisible(false);
+    // Normal again, out of sight: coming back needs nothing but showing.
+    ui_.Form.setState(WindowState::Normal);
+    hiddenInTray_ = true;
+    cSysTray1.ShowBalloon(kMinimizeMessage, kDisplayName, 5, true);
+  });
+}
+
+void Form1::cSysTray1_MouseUp() {
+  unguarded("Form1.cSysTray1_MouseUp", [&] {
+    // Minimised while out of sight (monitoring turned on by the hotkey), it
+    // would come back as a taskbar button only.
+    if (ui_.Form.state() == WindowState::Minimized) ui_.Form.setState(WindowState::Normal);
+    ui_.Form.setVisible(true);
+    ui_.Form.activate();
+    hiddenInTray_ = false;
+  });
+}
 
 void Form1::onKeyT(const KeyTEvent& event) {
   if (chord_.onKeyT(event)) PushButton2_Click();
@@ -264,6 +311,10 @@ void Form1::Timer1_Timer() {
 
 void Form1::PushButton2_Click() {
   monitoring_.PushButton2_Click();
+  // Turning monitoring on minimises the window, and the resize that follows
+  // sends it to the tray. A shown window raises that resize itself (this
+  // then finds it in the tray already); a hidden one does not.
+  Form_Resize();
 }
 
 void Form1::PushButton9_Click() {

@@ -15,6 +15,7 @@
 #include "switching/Monitoring.h"
 #include "switching/ScheduleSettings.h"
 #include "switching/SwitchTimer.h"
+#include "tray/SysTray.h"
 #include "windows/SwitchQueue.h"
 #include "windows/TimeBeforeSwitch.h"
 #include "windows/WindowList.h"
@@ -30,6 +31,13 @@ class Form1 final : public FormEvents {
   void Form_Load();
   // Any request to close the window; never refused. Ends the program.
   void Form_QueryUnload();
+  // When the load step has ended: the window appears, or, left minimised,
+  // goes straight to the tray without ever being shown.
+  void showAfterLoad();
+  // Minimising hides the window into the tray.
+  void Form_Resize();
+  // A mouse button released on the tray icon brings the window back.
+  void cSysTray1_MouseUp();
 
   // --- FormEvents: the window's messages, as the platform layer decodes them
   void onCloseRequest() override { Form_QueryUnload(); }
@@ -39,9 +47,13 @@ class Form1 final : public FormEvents {
   void onFocus(Ctl control, bool gained) override;
   void onMouseMove(Ctl control) override;
   void onTimer() override { Timer1_Timer(); }
-  void onResize() override;
+  void onResize() override { Form_Resize(); }
   // Ctrl+Shift+T, from anywhere: the same procedure as the button.
   void onKeyT(const KeyTEvent& event) override;
+  void onTrayMessage(std::uint32_t notification, std::int32_t id) override {
+    cSysTray1.DispatchTrayMessage(notification, id);
+  }
+  void onTaskbarCreated() override { cSysTray1.TaskbarCreated(); }
 
   // --- the handlers, by their names ----------------------------------------
   void PushButton1_Click();   // Refresh List
@@ -73,6 +85,9 @@ class Form1 final : public FormEvents {
   const WindowTable& windowTable() const { return windowList_.table(); }
   Countdown& countdown() { return timer_.countdown; }
   const std::string& savedOnCaption() const { return monitoring_.SavedOnCaption; }
+  bool hiddenInTray() const { return hiddenInTray_; }
+
+  cSysTray cSysTray1;
 
  private:
   void ApplySkin();
@@ -91,6 +106,8 @@ class Form1 final : public FormEvents {
   Settings settings_;
   std::string appTitle_;
   bool loading_ = false;
+  // From the minimise that hid the window until the tray icon brings it back.
+  bool hiddenInTray_ = false;
   Hwnd32 mainWindow_ = 0;
   WindowList windowList_;
   SwitchQueue queue_;

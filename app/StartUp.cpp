@@ -15,15 +15,24 @@ std::string fileNameOf(std::string_view path) {
 void StartUp::Check4_Click() {
   // Restoring the box at start-up changes neither the entry nor a setting.
   if (cx_.loading) return;
-  if (cx_.ui.Check4.checked()) {
+  const bool on = cx_.ui.Check4.checked();
+  if (on) {
     cx_.ui.Check8.setVisible(true);
     cx_.settings.write("Windows Startup", "On");
-    EnableStartup();
   } else {
     setCheck8(false);
     cx_.ui.Check8.setVisible(false);
     cx_.settings.write("Windows Startup", "Off");
-    DisableStartup();
+  }
+  try {
+    on ? EnableStartup() : DisableStartup();
+  } catch (...) {
+    // The entry is as it was: the box and the setting say so, and the
+    // failure is shown.
+    cx_.ui.Check4.setChecked(!on);
+    cx_.ui.Check8.setVisible(!on);
+    cx_.settings.write("Windows Startup", on ? "Off" : "On");
+    throw;
   }
 }
 

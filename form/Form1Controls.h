@@ -58,6 +58,7 @@ struct Services {
   platform::IMessageLoop& loop;
   platform::IKeyboardHook& hook;
   platform::IRunEntry& run;
+  platform::INotifyArea& tray;
 };
 
 }  // namespace tarnavel

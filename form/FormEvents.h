@@ -4,6 +4,8 @@
 // not build until Form1 handles it.
 #pragma once
 
+#include <cstdint>
+
 #include "form/Form1Layout.h"
 
 namespace tarnavel {
@@ -26,6 +28,11 @@ class FormEvents {
   virtual void onResize() = 0;
   // The keyboard hook saw the T key go down or up, anywhere.
   virtual void onKeyT(const KeyTEvent& event) = 0;
+  // The tray icon's callback: the shell's notification (a mouse message or a
+  // balloon's end) and the icon's id.
+  virtual void onTrayMessage(std::uint32_t notification, std::int32_t id) = 0;
+  // The taskbar (re)started: an icon it had is gone.
+  virtual void onTaskbarCreated() = 0;
 };
 
 }  // namespace tarnavel

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -101,11 +102,26 @@ class IKeyboardHook {
   virtual void remove() = 0;
 };
 
+// The shell's notification area. The icon's notifications come back to the
+// main window's events as onTrayMessage.
+class INotifyArea {
+ public:
+  virtual ~INotifyArea() = default;
+  // Shell_NotifyIcon; false when the shell refused (no taskbar, say).
+  virtual bool notify(TrayCommand command, const TrayRecord& record) = 0;
+  // The program's own small icon, the one the notification area shows.
+  virtual IconHandle appIcon() = 0;
+};
+
 // Running the thread's pending window messages, and ending the program.
 class IMessageLoop {
  public:
   virtual ~IMessageLoop() = default;
   virtual void doEvents() = 0;
+  // Runs the thread's messages as they come, sleeping while there are none,
+  // until done() holds or the time is up. False when the program ended
+  // meanwhile.
+  virtual bool runUntil(const std::function<bool()>& done, int milliseconds) = 0;
   // Ends the program at once: no further event reaches the logic.
   virtual void endProgram() = 0;
 };

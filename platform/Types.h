@@ -47,6 +47,28 @@ struct KeyTEvent {
   friend bool operator==(const KeyTEvent&, const KeyTEvent&) = default;
 };
 
+// The shell's record for the program's one notification-area icon, as the
+// logic fills it. The platform adds the window, the icon's id (0) and the
+// record's size, and cuts each text at its field (tip 128 units, balloon
+// text 256, balloon title 64, the terminator included).
+inline constexpr std::uint32_t kNifMessage = 1;
+inline constexpr std::uint32_t kNifIcon = 2;
+inline constexpr std::uint32_t kNifTip = 4;
+inline constexpr std::uint32_t kNifInfo = 16;
+enum class TrayCommand : int { Add = 0, Modify = 1, Delete = 2 };  // NIM_*
+// An icon the platform can put in the record; 0 is no icon.
+using IconHandle = std::uintptr_t;
+struct TrayRecord {
+  std::uint32_t flags = 0;
+  std::uint32_t callbackMessage = 0;
+  IconHandle icon = 0;
+  std::string tip;
+  std::string info;
+  std::uint32_t timeoutMs = 0;
+  std::string infoTitle;
+  friend bool operator==(const TrayRecord&, const TrayRecord&) = default;
+};
+
 struct TimeOfDay {
   int hour = 0;    // 0..23
   int minute = 0;  // 0..59

@@ -319,6 +319,7 @@ class FakeMainWindow : public platform::IMainWindow, public Watched {
   }
   void setVisible(bool on) override {
     acts("setVisible");
+    if (on) ++showCount;
     visible_ = on;
   }
   void activate() override {
@@ -347,6 +348,7 @@ class FakeMainWindow : public platform::IMainWindow, public Watched {
   std::string caption;
   int iconSetCount = 0;
   int activateCount = 0;
+  int showCount = 0;
   std::string customPointer;
   bool failCustomPointer = false;
   bool buttonFace = false;

@@ -31,7 +31,7 @@ struct FakeForm {
           "dtpWeekly", cboWeekly, "cboWeekly", Check4, "Check4", Check8, "Check8", ListView1,
           "ListView1", ListView2, "ListView2", Timer1, "Timer1", dialogs, "dialogs", windows,
           "windows", settings, "settings", files, "files", clock, "clock", locale, "locale", loop,
-          "loop", hook, "hook", run, "run");
+          "loop", hook, "hook", run, "run", tray, "tray");
   }
   FakeForm(const FakeForm&) = delete;
   FakeForm& operator=(const FakeForm&) = delete;
@@ -87,6 +87,7 @@ struct FakeForm {
   FakeMessageLoop loop;
   FakeKeyboardHook hook;
   FakeRunEntry run;
+  FakeNotifyArea tray;
 
   Form1Controls controls{
       .Form = Form,
@@ -136,7 +137,8 @@ struct FakeForm {
                     .locale = locale,
                     .loop = loop,
                     .hook = hook,
-                    .run = run};
+                    .run = run,
+                    .tray = tray};
 
  private:
   // Puts each fake, named as the program knows it, under the one plan.

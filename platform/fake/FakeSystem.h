@@ -161,10 +161,53 @@ class FakeMessageLoop : public platform::IMessageLoop, public Watched {
     ended = true;
   }
 
+  // Waits take no time: what comes in meanwhile is whileWaiting, run once,
+  // and then the wait is over, early or in full.
+  bool runUntil(const std::function<bool()>& done, int milliseconds) override {
+    acts("runUntil");
+    waits.push_back(milliseconds);
+    if (whileWaiting) whileWaiting();
+    waitedInFull.push_back(!done());
+    return !ended;
+  }
+
   int doEventsCount = 0;
   bool ended = false;
   // What the pending messages do when they run.
   std::function<void()> pending;
+  std::function<void()> whileWaiting;
+  std::vector<int> waits;
+  std::vector<bool> waitedInFull;
+};
+
+// The notification area: what the shell was told, and whether it takes it.
+class FakeNotifyArea : public platform::INotifyArea, public Watched {
+ public:
+  static constexpr IconHandle kAppIcon = 0x4B;
+
+  bool notify(TrayCommand command, const TrayRecord& record) override {
+    acts(command == TrayCommand::Add      ? "add"
+         : command == TrayCommand::Modify ? "modify"
+                                          : "delete");
+    sent.push_back({command, record});
+    if (!accepts) return false;
+    if (command == TrayCommand::Add) shown = true;
+    if (command == TrayCommand::Delete) shown = false;
+    return true;
+  }
+  IconHandle appIcon() override {
+    reads("appIcon");
+    return kAppIcon;
+  }
+
+  struct Sent {
+    TrayCommand command;
+    TrayRecord record;
+    friend bool operator==(const Sent&, const Sent&) = default;
+  };
+  std::vector<Sent> sent;
+  bool accepts = true;
+  bool shown = false;
 };
 
 class FakeRunEntry : public platform::IRunEntry, public Watched {
@@ -175,15 +218,18 @@ class FakeRunEntry : public platform::IRunEntry, public Watched {
   }
   void add(std::string_view name, std::string_view command) override {
     acts("add", name);
+    if (refuses) throw AppError::system("Access is denied.");
     entries.insert_or_assign(std::string(name), std::string(command));
   }
   void remove(std::string_view name) override {
     acts("remove", name);
+    if (refuses) throw AppError::system("Access is denied.");
     entries.erase(std::string(name));
   }
 
   std::string path = "C:\\Tools\\tarnavel.exe";
   std::map<std::string, std::string, std::less<>> entries;
+  bool refuses = false;
 };
 
 class FakeKeyboardHook : public platform::IKeyboardHook, public Watched {

@@ -289,7 +289,6 @@ bool MainWindow::visible() const {
 }
 
 void MainWindow::setVisible(bool on) {
-  wantVisible_ = on;
   if (on == visible()) return;
   if (!on) {
     ShowWindow(window_.get(), SW_HIDE);
@@ -305,12 +304,6 @@ void MainWindow::setVisible(bool on) {
     pendingState_.reset();
   }
   ShowWindow(window_.get(), command);
-}
-
-void MainWindow::showAfterLoad() {
-  if (!window_ || !wantVisible_ || visible()) return;
-  if (!pendingState_) pendingState_ = WindowState::Normal;
-  setVisible(true);
   UpdateWindow(window_.get());
 }
 
@@ -441,17 +434,6 @@ LRESULT MainWindow::controlColour(HDC dc, HWND control, bool button) {
 }
 
 // --- events ------------------------------------------------------------------
-
-template <class F>
-void MainWindow::deliver(F&& call) {
-  if (events_ == nullptr) return;
-  try {
-    call(*events_);
-  } catch (...) {
-    // The logic reports its own failures. Whatever still escapes it stops
-    // here: it must not unwind through the system's frames.
-  }
-}
 
 void MainWindow::raise(const ControlEvent& event) {
   using Kind = ControlEvent::Kind;

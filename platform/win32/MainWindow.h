@@ -57,9 +57,17 @@ class MainWindow final : public platform::IMainWindow {
   // Every control and the timer, as the logic sees them.
   Form1Controls controls();
 
-  // After the load step: shows the window, in the state the logic left it,
-  // unless the logic hid it.
-  void showAfterLoad();
+  // Hands a decoded message to the logic; nothing once disconnected.
+  template <class F>
+  void deliver(F&& call) {
+    if (events_ == nullptr) return;
+    try {
+      call(*events_);
+    } catch (...) {
+      // The logic reports its own failures. Whatever still escapes it stops
+      // here: it must not unwind through the system's frames.
+    }
+  }
   // The end of the program's window: no event reaches the logic again. The
   // control and timer objects stay (the logic still holds them) over windows
   // that are gone.
@@ -127,8 +135,6 @@ class MainWindow final : public platform::IMainWindow {
   LRESULT controlColour(HDC dc, HWND control, bool button);
 
   void raise(const ControlEvent& event);
-  template <class F>
-  void deliver(F&& call);
   void requestClose();
 
   HINSTANCE instance_;
@@ -142,9 +148,8 @@ class MainWindow final : public platform::IMainWindow {
   MousePointer pointer_ = MousePointer::Default;
   bool buttonFace_ = false;
   // The state the window takes when it is next shown; set while it is hidden,
-  // where ShowWindow would show it.
-  std::optional<WindowState> pendingState_;
-  bool wantVisible_ = true;
+  // where ShowWindow would show it. A new window comes up normal.
+  std::optional<WindowState> pendingState_ = WindowState::Normal;
   // Declared after everything the window uses, so it goes first.
   Window window_;
   HWND tooltip_ = nullptr;                               // owned pop-up: destroyed with the window

@@ -38,6 +38,25 @@ void MessageLoop::doEvents() {
   }
 }
 
+bool MessageLoop::runUntil(const std::function<bool()>& done, int milliseconds) {
+  // Measured on the tick count, which neither midnight nor a change of the
+  // clock moves.
+  const ULONGLONG end =
+      GetTickCount64() + static_cast<ULONGLONG>(milliseconds > 0 ? milliseconds : 0);
+  for (;;) {
+    doEvents();
+    if (ended_) return false;
+    if (done()) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return true;
+    // A WM_QUIT put back for the main loop is the end of this wait too.
+    MSG quit{};
+    if (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return true;
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+  }
+}
+
 void MessageLoop::endProgram() {
   if (ended_) return;
   ended_ = true;

@@ -16,6 +16,7 @@ class MessageLoop final : public platform::IMessageLoop {
   // Runs every message waiting for this thread, then returns. A WM_QUIT met
   // on the way is put back for the main loop.
   void doEvents() override;
+  bool runUntil(const std::function<bool()>& done, int milliseconds) override;
   // No event reaches the logic from here on; the window goes and the main
   // loop ends.
   void endProgram() override;

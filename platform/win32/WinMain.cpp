@@ -14,6 +14,7 @@
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/Services.h"
 #include "platform/win32/Text.h"
+#include "platform/win32/Tray.h"
 
 namespace tarnavel::win32 {
 namespace {
@@ -35,6 +36,7 @@ int run(HINSTANCE instance) {
   Locale locale;
   KeyboardHook hook(window.window());
   RunEntry run;
+  NotifyArea tray(instance, window);
 
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
@@ -45,13 +47,14 @@ int run(HINSTANCE instance) {
                     .locale = locale,
                     .loop = loop,
                     .hook = hook,
-                    .run = run};
+                    .run = run,
+                    .tray = tray};
 
   Form1 form(controls, services);
   window.connect(&form);
 
   form.Form_Load();
-  if (!loop.ended()) window.showAfterLoad();
+  if (!loop.ended()) form.showAfterLoad();
   const int exitCode = loop.run();
   window.connect(nullptr);
   return exitCode;

@@ -210,7 +210,8 @@ TEST(GuardedLabels, FormLoad) {
       {230, "ProgressBar1.setCaption"},  {230, "PushButton2.setCaption"},
       {232, kAny},                       {234, "Check8.setVisible"},
       {236, "Check8.setVisible"},        {238, "Check8.setVisible"},
-      {246, "hook.install"},             {254, ""}};
+      {246, "Form.setAppIcon"},          {250, "tray.add"},
+      {252, "hook.install"},             {254, ""}};
   // clang-format on
   EXPECT_TRUE(asTabled(seen, table));
 }
@@ -223,12 +224,13 @@ TEST(GuardedLabels, FormQueryUnload) {
   const auto seen = failEachCall("Form1.Form_QueryUnload",
                                  [](Bench& b) { b.form.Form_QueryUnload(); }, {running});
   // A row that cannot be read (106) leaves the stored queue as it was: the
-  // write is skipped. The tray icon (114) comes with its part.
+  // write is skipped.
   // clang-format off
   const std::set<Outcome> table = {
       {100, "settings.write Queued Windows"}, {104, kAny},
       {106, "Timer1.setEnabled"},
-      {110, "Timer1.setEnabled"},             {112, "loop.doEvents"},
+      {110, "Timer1.setEnabled"},             {112, "tray.delete"},
+      {114, "loop.doEvents"},
       {116, "loop.doEvents"},                 {118, "loop.endProgram"},
       {120, ""}};
   // clang-format on
@@ -452,7 +454,7 @@ TEST(GuardedLabels, PushButton2Click) {
       {104, "Form.setState"},                 {108, "PushButton2.setCaption"},
       {110, "Timer1.setEnabled"},             {112, "Timer1.setEnabled"},
       {114, "Timer1.setEnabled"},             {118, "Timer1.setInterval"},
-      {120, "settings.write StartStopState"}, {122, ""},
+      {120, "settings.write StartStopState"}, {122, "Form.setVisible"},
       {124, ""},                              {126, "Timer1.setInterval"},
       {128, "Frame4.setCaption"},             {130, "Form.setPointer"},
       {130, "ProgressBar1.setValue"},         {132, "ProgressBar1.setCaption"},

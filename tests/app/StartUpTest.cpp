@@ -33,6 +33,27 @@ TEST_F(StartUpBoxes, Check4AddsAndRemovesTheRunEntryOfThisProgramAndGovernsCheck
   EXPECT_TRUE(f.run.entries.empty());
 }
 
+TEST_F(StartUpBoxes, ARefusedRunEntryIsShownAndTheBoxSaysWhatWindowsWillDo) {
+  load();
+  f.run.refuses = true;
+  click(Ctl::Check4);
+  EXPECT_FALSE(f.Check4.checked());
+  EXPECT_FALSE(f.Check8.visible());
+  EXPECT_EQ(f.settings.values["Windows Startup"], "Off");
+  ASSERT_EQ(f.dialogs.boxes.size(), 1u);
+  EXPECT_NE(f.dialogs.boxes[0].text.find("Access is denied."), std::string::npos);
+
+  f.run.refuses = false;
+  click(Ctl::Check4);
+  f.run.refuses = true;
+  click(Ctl::Check4);  // the entry cannot go: still checked
+  EXPECT_TRUE(f.Check4.checked());
+  EXPECT_TRUE(f.Check8.visible());
+  EXPECT_EQ(f.settings.values["Windows Startup"], "On");
+  EXPECT_EQ(f.run.entries.size(), 1u);
+  EXPECT_EQ(f.dialogs.boxes.size(), 2u);
+}
+
 // Each row: the two stored settings, and what start-up makes of them.
 TEST_F(StartUpBoxes, StartUpRestoresThemWithoutTouchingTheRunEntry) {
   const struct {

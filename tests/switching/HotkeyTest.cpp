@@ -45,7 +45,7 @@ TEST_F(Hotkey, TheChordRunsTheButtonsProcedure) {
   queueTargets(2);
   form->onKeyT({true, true, true});
   EXPECT_EQ(f.PushButton2.caption(), "Turn Off");
-  EXPECT_EQ(f.Form.state(), WindowState::Minimized);
+  EXPECT_TRUE(form->hiddenInTray());
   EXPECT_EQ(f.settings.values["StartStopState"], "On");
   form->onKeyT({false, true, true});
   form->onKeyT({true, true, true});

@@ -26,6 +26,7 @@
 #include "platform/win32/Messages.h"
 #include "platform/win32/Services.h"
 #include "platform/win32/Text.h"
+#include "platform/win32/Tray.h"
 #include "resources/resource.h"
 #include "resources/version.h"
 
@@ -69,8 +70,15 @@ class Recorder final : public FormEvents {
   void onKeyT(const KeyTEvent& e) override {
     heard.push_back({e.down ? "T+" : "T-", Ctl::None});
     keys.push_back(e);
+    if (whenKey) whenKey();
   }
+  void onTrayMessage(std::uint32_t notification, std::int32_t id) override {
+    trays.emplace_back(notification, id);
+  }
+  void onTaskbarCreated() override { heard.push_back({"taskbar"}); }
   std::vector<KeyTEvent> keys;
+  std::function<void()> whenKey;
+  std::vector<std::pair<std::uint32_t, std::int32_t>> trays;
 
   int count(const std::string& what) const {
     int n = 0;
@@ -763,14 +771,8 @@ TEST_F(WindowTest, AHiddenWindowTakesItsStateWhenShownAndNotBefore) {
   window.setVisible(false);
 }
 
-TEST_F(WindowTest, AfterTheLoadTheWindowIsShownUnlessTheLogicHidIt) {
-  window.setVisible(false);
-  window.showAfterLoad();
-  EXPECT_FALSE(IsWindowVisible(main()));
-}
-
-TEST_F(WindowTest, AWindowLeftAloneIsShownNormalAfterTheLoad) {
-  window.showAfterLoad();
+TEST_F(WindowTest, ANewWindowIsFirstShownNormal) {
+  window.setVisible(true);
   EXPECT_TRUE(IsWindowVisible(main()));
   EXPECT_FALSE(IsIconic(main()));
   EXPECT_FALSE(IsZoomed(main()));
@@ -932,6 +934,7 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
   MessageLoop loop(window);
   fake::FakeKeyboardHook hook;
   fake::FakeRunEntry run;
+  fake::FakeNotifyArea tray;
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
                     .windows = windows,
@@ -941,7 +944,8 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
                     .locale = locale,
                     .loop = loop,
                     .hook = hook,
-                    .run = run};
+                    .run = run,
+                    .tray = tray};
   Form1 form(controls, services);
   window.connect(&form);
   window.setVisible(true);
@@ -1018,6 +1022,56 @@ TEST_F(WindowTest, MessagesOwnedElsewhereReachTheirOwner) {
   window.route(kToggleMessage, [](WPARAM, LPARAM) { return std::optional<LRESULT>(); });
   EXPECT_EQ(SendMessageW(main(), kToggleMessage, 0, 0), 0);
   EXPECT_EQ(heard.size(), 2u);
+}
+
+TEST_F(WindowTest, TheTrayIconsCallbackAndTheTaskbarsRestartReachTheLogic) {
+  NotifyArea tray(GetModuleHandleW(nullptr), window);
+  EXPECT_NE(tray.appIcon(), 0u);
+  for (const LPARAM notification : {WM_MOUSEMOVE, WM_RBUTTONUP, NIN_BALLOONUSERCLICK})
+    EXPECT_EQ(SendMessageW(main(), 1125, 0, notification), 0);
+  SendMessageW(main(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_EQ(events.trays, (std::vector<std::pair<std::uint32_t, std::int32_t>>{
+                              {WM_MOUSEMOVE, 0}, {WM_RBUTTONUP, 0}, {NIN_BALLOONUSERCLICK, 0}}));
+  EXPECT_EQ(events.count("taskbar"), 1);
+}
+
+TEST(TrayRecord, TheShellsRecordCarriesEachTextCutAtItsField) {
+  const std::string pair = "\xF0\x9F\x94\xB5";  // one character, two UTF-16 units
+  TrayRecord in;
+  in.flags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  in.callbackMessage = 1125;
+  in.icon = 0x1234;
+  in.tip = std::string(126, 'a') + pair;  // the pair would end past unit 127
+  in.info = std::string(300, 'b');
+  in.timeoutMs = 5000;
+  in.infoTitle = "Tarnavel";
+  const HWND window = reinterpret_cast<HWND>(0x42);
+  const NOTIFYICONDATAW r = trayRecord(window, in);
+  EXPECT_EQ(r.cbSize, sizeof(NOTIFYICONDATAW));
+  EXPECT_EQ(r.hWnd, window);
+  EXPECT_EQ(r.uID, 0u);
+  EXPECT_EQ(r.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(r.uCallbackMessage, 1125u);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(r.hIcon), 0x1234u);
+  EXPECT_EQ(std::wstring(r.szTip), std::wstring(126, L'a'));
+  EXPECT_EQ(std::wstring(r.szInfo), std::wstring(255, L'b'));
+  EXPECT_EQ(r.uTimeout, 5000u);
+  EXPECT_EQ(std::wstring(r.szInfoTitle), L"Tarnavel");
+  EXPECT_EQ(r.dwInfoFlags, static_cast<DWORD>(NIIF_NONE));
+  in.tip = std::string(127, 'c') + "d";
+  EXPECT_EQ(std::wstring(trayRecord(window, in).szTip), std::wstring(127, L'c'));
+}
+
+TEST_F(WindowTest, AWaitRunsMessagesUntilItsConditionHoldsOrTheTimeIsUp) {
+  MessageLoop loop(window);
+  bool heard = false;
+  PostMessageW(main(), kToggleMessage, 1, 3);
+  events.whenKey = [&] { heard = true; };
+  EXPECT_TRUE(loop.runUntil([&] { return heard; }, 60000));
+  EXPECT_TRUE(heard);
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_TRUE(loop.runUntil([] { return false; }, 300));
+  EXPECT_GE(GetTickCount64() - start, 300u);
 }
 
 TEST_F(WindowTest, GivingTheQueueTheFocusNeverTakesTheForegroundFromAnotherWindow) {
