@@ -286,7 +286,13 @@ void Form1::Form_Resize() {
     // Normal again, out of sight: coming back needs nothing but showing.
     ui_.Form.setState(WindowState::Normal);
     hiddenInTray_ = true;
-    cSysTray1.ShowBalloon(kMinimizeMessage, kDisplayName, 5, true);
+    // The balloon waits up to five seconds for the shell. It waits after
+    // whatever minimised the window (turning monitoring on, say) has run to
+    // its end, not in the middle of it.
+    sys_.loop.post([this] {
+      unguarded("Form1.Form_Resize",
+                [&] { cSysTray1.ShowBalloon(kMinimizeMessage, kDisplayName, 5, true); });
+    });
   });
 }
 

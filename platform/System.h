@@ -122,6 +122,9 @@ class IMessageLoop {
   // until done() holds or the time is up. False when the program ended
   // meanwhile.
   virtual bool runUntil(const std::function<bool()>& done, int milliseconds) = 0;
+  // Runs task on this thread once the message being handled, and those
+  // already waiting, are done. Dropped when the program ends first.
+  virtual void post(std::function<void()> task) = 0;
   // Ends the program at once: no further event reaches the logic.
   virtual void endProgram() = 0;
 };

@@ -10,7 +10,7 @@ TARNAVEL_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64
-  xvfb openbox xdotool x11-utils imagemagick
+  xvfb openbox trayer xdotool x11-utils imagemagick
   fonts-liberation
   procps psmisc
 )

@@ -171,8 +171,22 @@ class FakeMessageLoop : public platform::IMessageLoop, public Watched {
     return !ended;
   }
 
+  void post(std::function<void()> task) override {
+    acts("post");
+    posted.push_back(std::move(task));
+  }
+  // Runs what was posted, as the main loop would next, until none is left.
+  void runPosted() {
+    while (!posted.empty() && !ended) {
+      auto task = std::move(posted.front());
+      posted.pop_front();
+      task();
+    }
+  }
+
   int doEventsCount = 0;
   bool ended = false;
+  std::deque<std::function<void()>> posted;
   // What the pending messages do when they run.
   std::function<void()> pending;
   std::function<void()> whileWaiting;

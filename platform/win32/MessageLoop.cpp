@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "platform/win32/Messages.h"
+
 namespace tarnavel::win32 {
 namespace {
 
@@ -11,6 +13,27 @@ bool isDialog(HWND window) {
 }
 
 }  // namespace
+
+MessageLoop::MessageLoop(MainWindow& window) : window_(window) {
+  window.route(kRunPostedMessage, [this](WPARAM, LPARAM) {
+    runPosted();
+    return std::optional<LRESULT>(0);
+  });
+}
+
+void MessageLoop::post(std::function<void()> task) {
+  if (ended_) return;
+  posted_.push_back(std::move(task));
+  // One message per task: each runs as a message of its own, in order.
+  PostMessageW(window_.window(), kRunPostedMessage, 0, 0);
+}
+
+void MessageLoop::runPosted() {
+  if (ended_ || posted_.empty()) return;
+  auto task = std::move(posted_.front());
+  posted_.pop_front();
+  task();
+}
 
 void MessageLoop::dispatch(MSG& message) {
   // Tab, the arrow keys, Enter and Escape move between the controls of the
@@ -60,6 +83,7 @@ bool MessageLoop::runUntil(const std::function<bool()>& done, int milliseconds) 
 void MessageLoop::endProgram() {
   if (ended_) return;
   ended_ = true;
+  posted_.clear();
   window_.destroy();
   PostQuitMessage(0);
 }

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <deque>
+#include <functional>
+
 #include "platform/System.h"
 #include "platform/win32/MainWindow.h"
 
@@ -11,12 +14,13 @@ namespace tarnavel::win32 {
 
 class MessageLoop final : public platform::IMessageLoop {
  public:
-  explicit MessageLoop(MainWindow& window) : window_(window) {}
+  explicit MessageLoop(MainWindow& window);
 
   // Runs every message waiting for this thread, then returns. A WM_QUIT met
   // on the way is put back for the main loop.
   void doEvents() override;
   bool runUntil(const std::function<bool()>& done, int milliseconds) override;
+  void post(std::function<void()> task) override;
   // No event reaches the logic from here on; the window goes and the main
   // loop ends.
   void endProgram() override;
@@ -27,9 +31,11 @@ class MessageLoop final : public platform::IMessageLoop {
 
  private:
   void dispatch(MSG& message);
+  void runPosted();
 
   MainWindow& window_;
   bool ended_ = false;
+  std::deque<std::function<void()>> posted_;
 };
 
 }  // namespace tarnavel::win32

@@ -13,6 +13,8 @@ inline constexpr UINT kFocusMessage = WM_APP + 1;
 inline constexpr UINT kFocusFromCodeMessage = WM_APP + 2;
 // Posted by the keyboard hook: toggle monitoring, outside the hook.
 inline constexpr UINT kToggleMessage = WM_APP + 3;
+// Posted by the message loop: run the tasks the logic posted.
+inline constexpr UINT kRunPostedMessage = WM_APP + 4;
 // The tray icon's callback: the icon id in wParam, the notification in lParam.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 101;  // 1125
 static_assert(kTrayCallbackMessage == 1125);

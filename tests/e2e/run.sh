@@ -63,6 +63,10 @@ cleanup() {
     WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1
     WINEPREFIX="$WINEPREFIX" timeout 20 wineserver -w >/dev/null 2>&1
   fi
+  if [ -n "${TRAY_PID:-}" ]; then
+    kill "$TRAY_PID" 2>/dev/null
+    wait "$TRAY_PID" 2>/dev/null
+  fi
   if [ -n "$WM_PID" ]; then
     kill "$WM_PID" 2>/dev/null
     wait "$WM_PID" 2>/dev/null
@@ -102,6 +106,14 @@ export DISPLAY=":$DISPLAY_NUM"
 
 openbox >"$WORK/openbox.log" 2>&1 &
 WM_PID=$!
+# A notification area for the program's tray icon: Wine docks the icon into
+# it as a small X window of its own, which xdotool can click.
+TRAY_PID=""
+if command -v trayer >/dev/null 2>&1; then
+  trayer --edge top --align right --widthtype pixel --width 96 --height 24 \
+    --SetDockType true --transparent false >"$WORK/trayer.log" 2>&1 &
+  TRAY_PID=$!
+fi
 
 # --- a fresh Wine prefix -------------------------------------------------------
 export WINEPREFIX="$WORK/prefix"

@@ -174,9 +174,11 @@ TEST_F(Tray, ABalloonWithoutAnIconStillCountsAndWaitsAndTooLongAWaitIsAnOverflow
 
 class TrayForm : public FormTest {
  protected:
+  // Minimises the window, and runs what that posts (the balloon).
   void minimise() {
     f.Form.setState(WindowState::Minimized);
     form->onResize();
+    f.loop.runPosted();
   }
   void release(std::uint32_t button) { form->onTrayMessage(button, 0); }
 };
@@ -196,7 +198,11 @@ TEST_F(TrayForm, MinimisingHidesIntoTheTrayAndAReleaseOnTheIconBringsItBack) {
   addToQueue("Alpha");
   f.tray.sent.clear();
   form->onClick(Ctl::PushButton2);  // monitoring on minimises the window: to the tray
-  ASSERT_EQ(f.PushButton2.caption(), "Turn Off");
+  // Turning on is complete before the balloon starts its wait.
+  EXPECT_EQ(f.PushButton2.caption(), "Turn Off");
+  EXPECT_TRUE(f.Timer1.enabled());
+  EXPECT_TRUE(f.loop.waits.empty());
+  f.loop.runPosted();
   EXPECT_FALSE(f.Form.visible());
   EXPECT_EQ(f.Form.state(), WindowState::Normal);
   EXPECT_TRUE(form->hiddenInTray());
@@ -254,6 +260,7 @@ TEST_F(TrayForm, StartingMinimisedTheWindowIsNeverShown) {
   f.settings.values["Minimized"] = "On";
   load();
   form->showAfterLoad();
+  f.loop.runPosted();
   EXPECT_EQ(f.Form.showCount, 0);
   EXPECT_TRUE(form->hiddenInTray());
   // The icon went up before the balloon, so the balloon shows on it.

@@ -1069,6 +1069,13 @@ TEST_F(WindowTest, AWaitRunsMessagesUntilItsConditionHoldsOrTheTimeIsUp) {
   events.whenKey = [&] { heard = true; };
   EXPECT_TRUE(loop.runUntil([&] { return heard; }, 60000));
   EXPECT_TRUE(heard);
+  // Posted tasks run later, one message each, in order.
+  std::string ran;
+  loop.post([&] { ran += 'a'; });
+  loop.post([&] { ran += 'b'; });
+  EXPECT_EQ(ran, "");
+  EXPECT_TRUE(loop.runUntil([&] { return ran.size() == 2; }, 60000));
+  EXPECT_EQ(ran, "ab");
   const ULONGLONG start = GetTickCount64();
   EXPECT_TRUE(loop.runUntil([] { return false; }, 300));
   EXPECT_GE(GetTickCount64() - start, 300u);
