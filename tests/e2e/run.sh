@@ -52,12 +52,17 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/tarnavel-e2e.XXXXXX")
 XVFB_PID=""
 WM_PID=""
 WATCHER_PID=""
+XDOTOOL_PID=""
 
 cleanup() {
   local rc=$?
   trap - EXIT INT TERM
   if [ -n "$WATCHER_PID" ] && kill -0 "$WATCHER_PID" 2>/dev/null; then
     kill "$WATCHER_PID" 2>/dev/null
+  fi
+  if [ -n "$XDOTOOL_PID" ] && kill -0 "$XDOTOOL_PID" 2>/dev/null; then
+    kill "$XDOTOOL_PID" 2>/dev/null
+    wait "$XDOTOOL_PID" 2>/dev/null
   fi
   if [ -d "${WINEPREFIX:-}" ]; then
     WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1
@@ -156,6 +161,32 @@ if [ -n "$APP_EXE" ] && [ -n "${E2E_SCREENSHOT:-}" ] && command -v import >/dev/
     done
   ) &
   WATCHER_PID=$!
+fi
+
+# Keys typed on the X display, as a user's reach Wine: the driver cannot wait
+# for a Linux program it starts itself (Wine gives it no handle to wait on),
+# so it asks here. It writes the arguments of one xdotool call, one a line,
+# into NAME.req; this helper runs xdotool with them and answers with
+# NAME.done, which holds xdotool's exit code (its output is in NAME.log).
+if [ -n "$APP_EXE" ] && command -v xdotool >/dev/null 2>&1; then
+  XDO_DIR="$WORK/xdotool"
+  mkdir -p "$XDO_DIR"
+  DRIVER_ARGS+=(--xdotool-dir "$(winpath "$XDO_DIR")")
+  (
+    shopt -s nullglob
+    while :; do
+      for req in "$XDO_DIR"/*.req; do
+        base=${req%.req}
+        mapfile -t args < <(tr -d '\r' <"$req")
+        rm -f "$req"
+        xdotool "${args[@]}" >"$base.log" 2>&1
+        echo "$?" >"$base.tmp"
+        mv "$base.tmp" "$base.done"
+      done
+      sleep 0.02
+    done
+  ) &
+  XDOTOOL_PID=$!
 fi
 
 # The driver prints one line per case and the summary line last. Should it

@@ -253,6 +253,39 @@ std::unique_ptr<TargetHost> targetHost(Ctx& ctx) {
   return host;
 }
 
+std::vector<BandEntry> collectSwitches(size_t count, int timeoutMs,
+                                       const std::function<void()>& watch) {
+  std::vector<BandEntry> seen;
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+  while (seen.size() < count && GetTickCount64() < end) {
+    for (const auto& e : takeBandEntries())
+      seen.push_back(e);
+    if (watch) watch();
+    Sleep(20);
+  }
+  for (const auto& e : takeBandEntries())
+    seen.push_back(e);
+  return seen;
+}
+
+std::string names(const std::vector<BandEntry>& seen, const std::vector<HWND>& targets) {
+  std::string s = "[";
+  for (size_t i = 0; i < seen.size(); ++i) {
+    auto it = std::find(targets.begin(), targets.end(), seen[i].window);
+    s += (i ? ", " : "") + (it == targets.end()
+                                ? hex(seen[i].window)
+                                : "target " + std::to_string(it - targets.begin() + 1));
+  }
+  return s + "]";
+}
+
+std::vector<HWND> windowsOf(const std::vector<BandEntry>& seen) {
+  std::vector<HWND> out;
+  for (const auto& e : seen)
+    out.push_back(e.window);
+  return out;
+}
+
 HWND target(Ctx& ctx, TargetHost& host, const std::wstring& title, TargetKind kind) {
   HWND w = host.create(title, kind);
   ctx.require(w != nullptr, "could not create the target window " + quoted(title));

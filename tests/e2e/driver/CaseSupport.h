@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,8 @@ inline const std::vector<std::wstring> kQueueHeaders = {
     L"Handle", L"Queue (Double-click item to remove it)", L"Status", L"Time Before Switch"};
 
 inline constexpr wchar_t kTurnOn[] = L"Turn On";
+inline constexpr wchar_t kTurnOff[] = L"Turn Off";
+inline constexpr wchar_t kStartStop[] = L"StartStopState";
 inline constexpr wchar_t kHelp[] = L"Help";
 inline constexpr wchar_t kAdd[] = L"Add Selected To Queue";
 inline constexpr wchar_t kRefresh[] = L"Refresh List";
@@ -38,6 +41,8 @@ inline constexpr wchar_t kClearAll[] = L"Clear All";
 inline constexpr wchar_t kEditTime[] = L"Edit 'Time Before Switch' For Selected Item";
 
 inline constexpr wchar_t kAlreadyQueued[] = L"This window is already in the queue.";
+inline constexpr wchar_t kQueueEmpty[] =
+    L"Please add items to the 'Queue' list below before turning on.";
 inline constexpr wchar_t kAvailableHelpText[] =
     L"This is the list of windows to potentially switch between. Add them to the Queue below to "
     L"actually switch between them.";
@@ -149,6 +154,16 @@ std::vector<std::wstring> allQualifyingInZOrder(HWND programMain);
 void settle();
 
 std::unique_ptr<TargetHost> targetHost(Ctx& ctx);
+
+// Collects the switches (band entries) until count have come or timeoutMs
+// have passed, calling watch() every 20 ms meanwhile.
+std::vector<BandEntry> collectSwitches(size_t count, int timeoutMs,
+                                       const std::function<void()>& watch = {});
+
+// The switches as "[target 1, target 2, ...]", numbered as in targets.
+std::string names(const std::vector<BandEntry>& seen, const std::vector<HWND>& targets);
+
+std::vector<HWND> windowsOf(const std::vector<BandEntry>& seen);
 
 HWND target(Ctx& ctx, TargetHost& host, const std::wstring& title,
             TargetKind kind = TargetKind::Normal);

@@ -13,6 +13,7 @@ struct Options {
   std::wstring appPath;           // tarnavel.exe
   std::wstring selfPath;          // this driver
   std::wstring screenshotSignal;  // handshake file prefix for the runner's screenshot
+  std::wstring xdotoolDir;        // the runner's folder for xdotool calls (Xdotool.h)
   bool verbose = false;
 };
 

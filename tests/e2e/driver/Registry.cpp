@@ -75,9 +75,9 @@ bool deleteSettings() {
   return true;
 }
 
-std::optional<RegValue> readSettingRaw(const std::wstring& name) {
+std::optional<RegValue> readUserValueRaw(const std::wstring& keyPath, const std::wstring& name) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   RegValue v;
@@ -93,8 +93,9 @@ std::optional<RegValue> readSettingRaw(const std::wstring& name) {
   return v;
 }
 
-std::optional<std::wstring> readSetting(const std::wstring& name, DWORD* typeOut) {
-  auto raw = readSettingRaw(name);
+std::optional<std::wstring> readUserValue(const std::wstring& keyPath, const std::wstring& name,
+                                          DWORD* typeOut) {
+  auto raw = readUserValueRaw(keyPath, name);
   if (typeOut) *typeOut = raw ? raw->type : REG_NONE;
   if (!raw || raw->type != REG_SZ) return std::nullopt;
   std::wstring text(reinterpret_cast<const wchar_t*>(raw->data.data()), raw->data.size() / 2);
@@ -102,6 +103,24 @@ std::optional<std::wstring> readSetting(const std::wstring& name, DWORD* typeOut
   auto end = text.find(L'\0');
   if (end != std::wstring::npos) text.resize(end);
   return text;
+}
+
+bool deleteUserValue(const std::wstring& keyPath, const std::wstring& name) {
+  HKEY key = nullptr;
+  LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_SET_VALUE, &key);
+  if (rc == ERROR_FILE_NOT_FOUND) return true;
+  if (rc != ERROR_SUCCESS) return false;
+  rc = RegDeleteValueW(key, name.c_str());
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+std::optional<RegValue> readSettingRaw(const std::wstring& name) {
+  return readUserValueRaw(kSettingsKey, name);
+}
+
+std::optional<std::wstring> readSetting(const std::wstring& name, DWORD* typeOut) {
+  return readUserValue(kSettingsKey, name, typeOut);
 }
 
 bool writeSetting(const std::wstring& name, const std::wstring& value) {

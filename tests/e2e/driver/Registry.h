@@ -13,6 +13,8 @@
 namespace e2e {
 
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Kestrine\\Tarnavel";
+// The per-user key of the programs Windows starts at log-on.
+inline constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 struct RegValue {
   DWORD type = REG_NONE;
@@ -34,6 +36,13 @@ std::optional<RegValue> readSettingRaw(const std::wstring& name);
 // not REG_SZ (typeOut tells which type was found, REG_NONE when absent).
 std::optional<std::wstring> readSetting(const std::wstring& name, DWORD* typeOut = nullptr);
 bool writeSetting(const std::wstring& name, const std::wstring& value);
+
+// The same for a value of any key below HKEY_CURRENT_USER.
+std::optional<RegValue> readUserValueRaw(const std::wstring& keyPath, const std::wstring& name);
+std::optional<std::wstring> readUserValue(const std::wstring& keyPath, const std::wstring& name,
+                                          DWORD* typeOut = nullptr);
+// Deletes the value; true when it is gone (or was never there).
+bool deleteUserValue(const std::wstring& keyPath, const std::wstring& name);
 
 // Watches the settings key for any change of its values (a write of the same
 // data counts too) from the moment of construction.

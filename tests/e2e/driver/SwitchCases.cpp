@@ -22,7 +22,6 @@
 namespace e2e {
 namespace {
 
-constexpr wchar_t kTurnOff[] = L"Turn Off";
 constexpr wchar_t kSwitchEvery[] = L"Switch every:";
 constexpr wchar_t kDaily[] = L"Daily:";
 constexpr wchar_t kWeekly[] = L" Weekly:";
@@ -35,9 +34,7 @@ constexpr wchar_t kShowMaximized[] = L"Show Maximized";
 constexpr wchar_t kShowMinimized[] = L"Show Minimized";
 constexpr wchar_t kStatusOn[] = L"On. Next switch will occur in: ";
 constexpr wchar_t kOff[] = L"Off.";
-constexpr wchar_t kQueueEmpty[] = L"Please add items to the 'Queue' list below before turning on.";
 constexpr wchar_t kTimePrompt[] = L"Please set Time Before Switch in seconds for ";
-constexpr wchar_t kStartStop[] = L"StartStopState";
 constexpr wchar_t kMustBeNumeric[] = L"Must be a numeric entry.";
 constexpr wchar_t kOnlyCustom[] =
     L"This button is only used with the 'Custom (set switch time for each app)' feature.";
@@ -221,41 +218,6 @@ void turnOff(Ctx& ctx, Session& s, const OnOff& b) {
   pressOnOff(ctx, s, b);
   ctx.require(waitUntil([&] { return b.caption() == kTurnOn; }, kChangeTimeoutMs),
               "the button reads " + quoted(b.caption()) + " after turning off");
-}
-
-// Collects the switches (band entries) until count have come or timeoutMs
-// have passed, calling watch() every 20 ms meanwhile.
-std::vector<BandEntry> collectSwitches(size_t count, int timeoutMs,
-                                       const std::function<void()>& watch = {}) {
-  std::vector<BandEntry> seen;
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-  while (seen.size() < count && GetTickCount64() < end) {
-    for (const auto& e : takeBandEntries())
-      seen.push_back(e);
-    if (watch) watch();
-    Sleep(20);
-  }
-  for (const auto& e : takeBandEntries())
-    seen.push_back(e);
-  return seen;
-}
-
-std::string names(const std::vector<BandEntry>& seen, const std::vector<HWND>& targets) {
-  std::string s = "[";
-  for (size_t i = 0; i < seen.size(); ++i) {
-    auto it = std::find(targets.begin(), targets.end(), seen[i].window);
-    s += (i ? ", " : "") + (it == targets.end()
-                                ? hex(seen[i].window)
-                                : "target " + std::to_string(it - targets.begin() + 1));
-  }
-  return s + "]";
-}
-
-std::vector<HWND> windowsOf(const std::vector<BandEntry>& seen) {
-  std::vector<HWND> out;
-  for (const auto& e : seen)
-    out.push_back(e.window);
-  return out;
 }
 
 struct InputBox {

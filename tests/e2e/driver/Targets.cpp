@@ -17,6 +17,8 @@ constexpr wchar_t kTargetClass[] = L"TarnavelE2eTarget";
 std::mutex g_bandMutex;
 std::vector<BandEntry> g_bandEntries;
 std::vector<StateChange> g_stateChanges;  // under g_bandMutex too
+std::vector<KeyEvent> g_keyEvents;        // under g_bandMutex too
+std::vector<Activation> g_activations;    // under g_bandMutex too
 
 struct CreateRequest {
   const std::wstring* title;
@@ -129,6 +131,14 @@ LRESULT CALLBACK TargetHost::targetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     std::lock_guard<std::mutex> lock(g_bandMutex);
     g_stateChanges.push_back({hwnd, state, GetTickCount64()});
   }
+  if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE) {
+    std::lock_guard<std::mutex> lock(g_bandMutex);
+    g_activations.push_back({hwnd, GetTickCount64()});
+  }
+  if (msg == WM_KEYDOWN || msg == WM_KEYUP) {
+    std::lock_guard<std::mutex> lock(g_bandMutex);
+    g_keyEvents.push_back({hwnd, static_cast<UINT>(wp), msg == WM_KEYDOWN});
+  }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
@@ -140,6 +150,16 @@ std::vector<BandEntry> takeBandEntries() {
 std::vector<StateChange> takeStateChanges() {
   std::lock_guard<std::mutex> lock(g_bandMutex);
   return std::exchange(g_stateChanges, {});
+}
+
+std::vector<Activation> takeActivations() {
+  std::lock_guard<std::mutex> lock(g_bandMutex);
+  return std::exchange(g_activations, {});
+}
+
+std::vector<KeyEvent> takeKeyEvents() {
+  std::lock_guard<std::mutex> lock(g_bandMutex);
+  return std::exchange(g_keyEvents, {});
 }
 
 HWND TargetHost::create(const std::wstring& title, TargetKind kind) {

@@ -77,6 +77,27 @@ struct StateChange {
 // The state changes of all targets since the last call, in order.
 std::vector<StateChange> takeStateChanges();
 
+// A target made the active window (WM_ACTIVATE): it came to the foreground.
+struct Activation {
+  HWND window;
+  ULONGLONG atMs;  // GetTickCount64 when it happened
+};
+
+// The activations of all targets since the last call, in order.
+std::vector<Activation> takeActivations();
+
+// A key a target was told of (WM_KEYDOWN or WM_KEYUP): by then the key has
+// passed every low-level keyboard hook of the desktop.
+struct KeyEvent {
+  HWND window;
+  UINT key;  // the virtual key
+  bool down;
+  friend bool operator==(const KeyEvent&, const KeyEvent&) = default;
+};
+
+// The key events of all targets since the last call, in order.
+std::vector<KeyEvent> takeKeyEvents();
+
 // The top-level windows of the desktop in Z order, topmost first, as
 // GetWindow(GW_HWNDFIRST / GW_HWNDNEXT) walks them.
 std::vector<HWND> topLevelWindowsInZOrder();

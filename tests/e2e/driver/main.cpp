@@ -1,14 +1,15 @@
 // tarnavel_e2e: drives tarnavel.exe from outside, under Wine or Windows.
 //
 //   tarnavel_e2e [--app PATH] [--case NAME]... [--list] [--verbose]
-//                [--selftest] [--screenshot-signal PATH]
+//                [--selftest] [--screenshot-signal PATH] [--xdotool-dir PATH]
 //   tarnavel_e2e --picture [--app PATH] [--screenshot-signal PATH]
 //   tarnavel_e2e --close
 //
 // Without --app the program is looked for next to the driver. --case runs
 // only the named cases, in the order and as often as named. --selftest runs
 // the checks of the driver's own tools instead of the program's cases.
-// --picture sets the window up for the README's screenshot. --close asks
+// --xdotool-dir names the runner's folder that takes xdotool calls (the keys
+// of the hotkey case). --picture sets the window up for the README's screenshot. --close asks
 // every running Tarnavel to close, the way its close box does, and waits for
 // it.
 #include <windows.h>
@@ -56,7 +57,7 @@ int closeAll() {
 int usage() {
   e2e::printLine(
       "usage: tarnavel_e2e [--app PATH] [--case NAME]... [--list] [--verbose] [--selftest] "
-      "[--screenshot-signal PATH]");
+      "[--screenshot-signal PATH] [--xdotool-dir PATH]");
   return 2;
 }
 
@@ -91,6 +92,8 @@ int wmain(int argc, wchar_t** argv) {
       selftest = true;
     } else if (arg == L"--screenshot-signal") {
       options.screenshotSignal = value();
+    } else if (arg == L"--xdotool-dir") {
+      options.xdotoolDir = value();
     } else {
       return usage();
     }

@@ -1,0 +1,333 @@
+// The end-to-end cases of the program's life around monitoring: the toggle
+// chord typed on the X display while another window has the focus, the
+// start-with-Windows boxes and their Run entry, and a start that resumes
+// monitoring.
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "CaseSupport.h"
+#include "Cases.h"
+#include "Xdotool.h"
+
+namespace e2e {
+namespace {
+
+constexpr wchar_t kStartWithWindows[] = L"Load this software on Windows startup";
+constexpr wchar_t kStartInTray[] = L"Minimized to system tray";
+constexpr wchar_t kWindowsStartup[] = L"Windows Startup";
+constexpr wchar_t kMinimized[] = L"Minimized";
+constexpr int kXdotoolTimeoutMs = 10000;
+
+void runXdotool(Ctx& ctx, const std::vector<std::string>& args) {
+  std::string error;
+  ctx.require(xdotool(ctx.options(), args, kXdotoolTimeoutMs, error), error);
+}
+
+// Gives a target the X input focus, as a click on its frame would, and waits
+// until Wine has made it the foreground window. Wine hears only the keys
+// typed into its own windows, so every chord is typed into a target.
+void focus(Ctx& ctx, HWND target) {
+  const std::string title = utf8(windowTitle(target));
+  runXdotool(ctx, {"search", "--sync", "--limit", "1", "--name", "^" + title + "$",
+                   "windowactivate", "--sync"});
+  ctx.require(
+      waitUntil([&] { return GetForegroundWindow() == target; }, kChangeTimeoutMs),
+      "the target " + quoted(windowTitle(target)) + " did not become the foreground window");
+}
+
+// A chord's keys by their xdotool names, in the order they go down.
+struct Chord {
+  const char* names;  // "ctrl+shift+t"
+  std::vector<UINT> keys;
+};
+
+const Chord kToggle = {"ctrl+shift+t", {VK_CONTROL, VK_SHIFT, 'T'}};
+
+std::string showKeys(const std::vector<KeyEvent>& events) {
+  std::string s = "[";
+  for (size_t i = 0; i < events.size(); ++i) {
+    const UINT k = events[i].key;
+    const std::string name = k == VK_CONTROL        ? "Ctrl"
+                             : k == VK_SHIFT        ? "Shift"
+                             : k >= 'A' && k <= 'Z' ? std::string(1, static_cast<char>(k))
+                                                    : std::to_string(k);
+    s += (i ? ", " : "") + name + (events[i].down ? " down" : " up");
+  }
+  return s + "]";
+}
+
+// Types a chord into the target that has the focus and waits until the
+// target has been told of all its keys: by then the program's low-level hook
+// has seen every one of them. The program's answer to the hook is posted, so
+// once its posted messages are drained it has answered.
+void type(Ctx& ctx, Session& s, HWND target, const Chord& chord) {
+  // The keys go down in the chord's order. The order they come up in is not
+  // the chord's: it differs from chord to chord.
+  std::vector<KeyEvent> downs, ups;
+  for (UINT k : chord.keys) {
+    downs.push_back({target, k, true});
+    ups.push_back({target, k, false});
+  }
+  takeKeyEvents();
+  runXdotool(ctx, {"key", "--delay", "20", chord.names});
+  std::vector<KeyEvent> seen;
+  waitUntil(
+      [&] {
+        for (const auto& e : takeKeyEvents())
+          seen.push_back(e);
+        return seen.size() >= downs.size() + ups.size();
+      },
+      kChangeTimeoutMs);
+  const bool ok = seen.size() == downs.size() + ups.size() &&
+                  std::equal(downs.begin(), downs.end(), seen.begin()) &&
+                  std::is_permutation(ups.begin(), ups.end(), seen.begin() + std::ssize(downs));
+  ctx.require(ok, std::string(chord.names) + ": the target was told of " + showKeys(seen) +
+                      ", expected " + showKeys(downs) + " and then " + showKeys(ups) +
+                      " in any order");
+  ctx.note(std::string(chord.names) + ": " + showKeys(seen));
+  ctx.require(s.available->drainPosted(kClickTimeoutMs),
+              std::string("the program did not take ") + chord.names);
+}
+
+bool checked(HWND box) {
+  return sendWithTimeout(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// --- the cases ---------------------------------------------------------------
+
+// Ctrl+Shift+T typed into another program's window toggles monitoring; the
+// other chords near it do nothing; with an empty queue it refuses once.
+void hotkeyCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  const HWND w = target(ctx, *host, L"Hotkey target");
+  settle();
+  freshSettings(ctx);
+  // Monitoring starts off, and no switch comes to take the focus from the
+  // target while it is on.
+  ctx.require(writeSetting(kStartStop, L"Off") && writeSetting(L"Text1", L"1") &&
+                  writeSetting(L"Text3", L"0"),
+              "could not write the settings");
+  auto s = startProgram(ctx);
+  const HWND button = requireButton(ctx, *s, kTurnOn);
+
+  {
+    SettingsTripwire tripwire;
+    ctx.require(tripwire.armed(), "could not arm the settings tripwire");
+    // The box takes the focus as it opens, so the keys after T go to it and
+    // not to the target. The toggle was posted when T went down; a second
+    // one would have been posted with it and would open its box once the
+    // first is answered.
+    focus(ctx, w);
+    runXdotool(ctx, {"key", "--delay", "20", kToggle.names});
+    expectBox(ctx, *s, kQueueEmpty, "Ctrl+Shift+T with an empty queue");
+    ctx.require(s->available->drainPosted(kClickTimeoutMs), "the program did not answer");
+    expectNoBox(ctx, *s, "after the empty-queue refusal");
+    ctx.check(remoteText(button) == kTurnOn,
+              "the refusal left the button at " + quoted(remoteText(button)));
+    ctx.check(tripwire.writes().empty(), "the refusal wrote " + tripwire.writes());
+  }
+
+  addByButton(ctx, *s, L"Hotkey target");
+  ctx.require(waitUntil([&] { return s->queue->count() == 1; }, kChangeTimeoutMs),
+              "the queue did not take the target");
+
+  // A T typed alone and a bare Ctrl+Shift later do not add up to the chord.
+  {
+    const Chord idle[] = {
+        {"ctrl+t", {VK_CONTROL, 'T'}},
+        {"shift+t", {VK_SHIFT, 'T'}},
+        {"t", {'T'}},
+        {"ctrl+shift", {VK_CONTROL, VK_SHIFT}},
+    };
+    SettingsTripwire tripwire;
+    ctx.require(tripwire.armed(), "could not arm the settings tripwire");
+    for (const auto& chord : idle) {
+      focus(ctx, w);
+      type(ctx, *s, w, chord);
+      ctx.check(remoteText(button) == kTurnOn,
+                std::string(chord.names) + " turned the button to " + quoted(remoteText(button)));
+    }
+    expectNoBox(ctx, *s, "after the chords that do nothing");
+    ctx.check(tripwire.writes().empty(), "the chords that do nothing wrote " + tripwire.writes());
+    ctx.check(!IsIconic(s->main()), "the chords that do nothing minimised the window");
+  }
+
+  // Each chord toggles exactly once: twice would leave the caption as it was.
+  const struct {
+    const wchar_t* caption;
+    const wchar_t* state;
+  } toggles[] = {{kTurnOff, L"On"}, {kTurnOn, L"Off"}};
+  for (const auto& t : toggles) {
+    const std::string what = "Ctrl+Shift+T turning " + utf8(t.state);
+    focus(ctx, w);
+    type(ctx, *s, w, kToggle);
+    ctx.check(remoteText(button) == t.caption, what + ": the button reads " +
+                                                   quoted(remoteText(button)) + ", expected " +
+                                                   quoted(t.caption));
+    ctx.check(readSetting(kStartStop) == std::wstring(t.state),
+              what + ": \"StartStopState\" is " + show(readSetting(kStartStop)));
+    // Turning on minimises the window; turning off leaves it so.
+    ctx.check(waitUntil([&] { return IsIconic(s->main()) != FALSE; }, kChangeTimeoutMs),
+              what + ": the main window is not minimised");
+    expectNoBox(ctx, *s, what);
+  }
+  closeProgram(ctx, *s, "after the chords");
+}
+
+// "Load this software on Windows startup" adds and removes the program's Run
+// entry and shows "Minimized to system tray"; start-up only restores them.
+void runEntryCase(Ctx& ctx) {
+  freshSettings(ctx);
+  ctx.require(writeSetting(kWindowsStartup, L"Off"), "could not write \"Windows Startup\"");
+  auto s = startProgram(ctx);
+
+  // The entry names the running program and holds its path in quotes.
+  std::wstring image(MAX_PATH * 4, L'\0');
+  {
+    HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, s->app->pid());
+    DWORD size = static_cast<DWORD>(image.size());
+    ctx.require(p && QueryFullProcessImageNameW(p, 0, image.data(), &size),
+                "cannot read the program's image path");
+    CloseHandle(p);
+    image.resize(size);
+  }
+  const std::wstring name = image.substr(image.find_last_of(L"\\/") + 1);
+  const std::wstring command = L"\"" + image + L"\"";
+  ctx.note("the program runs as " + quoted(image));
+  ctx.require(deleteUserValue(kRunKey, name), "could not delete the Run entry");
+  ctx.atEnd([name] { deleteUserValue(kRunKey, name); });
+
+  struct State {
+    const char* when;
+    bool startWithWindows, inTray, inTrayShown;
+    std::optional<std::wstring> windowsStartup, minimized;
+    bool entry;
+  };
+  const auto expect = [&](const State& st) {
+    const std::string when = st.when;
+    const HWND check4 = requireButton(ctx, *s, kStartWithWindows);
+    const HWND check8 = requireButton(ctx, *s, kStartInTray);
+    ctx.check(checked(check4) == st.startWithWindows,
+              when + ": \"Load this software on Windows startup\" is " +
+                  (checked(check4) ? "checked" : "unchecked"));
+    ctx.check(checked(check8) == st.inTray, when + ": \"Minimized to system tray\" is " +
+                                                (checked(check8) ? "checked" : "unchecked"));
+    ctx.check((IsWindowVisible(check8) != FALSE) == st.inTrayShown,
+              when + ": \"Minimized to system tray\" is " +
+                  (IsWindowVisible(check8) ? "visible" : "invisible"));
+    ctx.check(readSetting(kWindowsStartup) == st.windowsStartup,
+              when + ": \"Windows Startup\" is " + show(readSetting(kWindowsStartup)));
+    ctx.check(readSetting(kMinimized) == st.minimized,
+              when + ": \"Minimized\" is " + show(readSetting(kMinimized)));
+    DWORD type = REG_NONE;
+    const auto data = readUserValue(kRunKey, name, &type);
+    if (st.entry) {
+      ctx.check(type == REG_SZ && data == command,
+                when + ": the Run entry " + quoted(name) + " is " + show(data) + " of type " +
+                    std::to_string(type) + ", expected " + quoted(command));
+    } else {
+      ctx.check(type == REG_NONE,
+                when + ": there is a Run entry " + quoted(name) + ": " + show(data));
+    }
+  };
+
+  expect({"at start", false, false, false, L"Off", std::nullopt, false});
+  const struct {
+    const wchar_t* box;
+    State after;
+  } clicks[] = {
+      {kStartWithWindows, {"after checking Check4", true, false, true, L"On", std::nullopt, true}},
+      {kStartInTray, {"after checking Check8", true, true, true, L"On", L"On", true}},
+      {kStartWithWindows, {"after unchecking Check4", false, false, false, L"Off", L"Off", false}},
+  };
+  for (const auto& c : clicks) {
+    press(ctx, *s, c.box);
+    expect(c.after);
+  }
+  expectNoBox(ctx, *s, "after the start-up boxes");
+  closeProgram(ctx, *s, "after the start-up boxes");
+
+  // Restoring a checked box at start-up writes no entry.
+  ctx.require(writeSetting(kWindowsStartup, L"On"), "could not write \"Windows Startup\"");
+  s = startProgram(ctx);
+  expect({"at a start with \"Windows Startup\" on", true, false, true, L"On", L"Off", false});
+  closeProgram(ctx, *s, "after the restart");
+}
+
+// A start with monitoring stored on resumes switching at once, without
+// minimising the window; "Minimized" alone does not start it minimised.
+void startOnCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  const std::vector<HWND> targets = {target(ctx, *host, L"Resumed target 1"),
+                                     target(ctx, *host, L"Resumed target 2")};
+  settle();
+  freshSettings(ctx);
+  const std::pair<const wchar_t*, std::wstring> stored[] = {
+      {kStartStop, L"On"},
+      {L"Text1", L"0"},
+      {L"Text2", L"0"},
+      {L"Text3", L"2"},
+      {kWindowsStartup, L"Off"},
+      {kMinimized, L"On"},
+      {kQueuedWindows, storedQueue({{handleText(targets[0]), L"Resumed target 1", L""},
+                                    {handleText(targets[1]), L"Resumed target 2", L""}})},
+  };
+  for (const auto& [key, value] : stored)
+    ctx.require(writeSetting(key, value), "could not write " + quoted(key));
+  takeBandEntries();
+  takeActivations();
+  auto s = startProgram(ctx);
+  const ULONGLONG shown = GetTickCount64();
+  ctx.check(s->app->button(kTurnOff) != nullptr, "no button reads \"Turn Off\" at start");
+  const HWND check8 = requireButton(ctx, *s, kStartInTray);
+  ctx.check(checked(check8), "\"Minimized to system tray\" is not checked");
+  ctx.check(!IsWindowVisible(check8), "\"Minimized to system tray\" is visible");
+
+  // Three switches, two seconds apart, the first two seconds after the
+  // timer started (which is before the window showed), and the main window
+  // stays as it is.
+  bool minimised = false;
+  const auto seen = collectSwitches(3, 8000, [&] {
+    minimised = minimised || IsIconic(s->main()) || !IsWindowVisible(s->main());
+  });
+  ctx.check(windowsOf(seen) == std::vector<HWND>{targets[0], targets[1], targets[0]},
+            "the switches went " + names(seen, targets) + ", expected targets 1, 2, 1");
+  for (size_t k = 0; k < seen.size(); ++k) {
+    const long long at = static_cast<long long>(seen[k].atMs - shown);
+    const long long due = 2000LL * static_cast<long long>(k + 1);
+    ctx.check(at <= due + 400, "switch " + std::to_string(k + 1) + " came " + std::to_string(at) +
+                                   " ms after the window showed, due by " + std::to_string(due));
+  }
+  ctx.check(!minimised, "the main window was minimised or hidden while switching");
+  // Each switch makes its target the active window, in turn. A switch asks
+  // for the foreground before it puts the window in the topmost band, so the
+  // activation may come a moment before the band entry that marks the switch.
+  std::vector<BandEntry> activated;  // in the switches' form, to compare and name alike
+  waitUntil(
+      [&] {
+        for (const auto& a : takeActivations())
+          activated.push_back({a.window, a.atMs});
+        return activated.size() >= seen.size();
+      },
+      kChangeTimeoutMs);
+  ctx.check(windowsOf(activated) == windowsOf(seen),
+            "the targets came to the foreground as " + names(activated, targets) +
+                ", the switches went " + names(seen, targets));
+  closeProgram(ctx, *s, "while switching");
+}
+
+}  // namespace
+
+std::vector<Case> lifecycleCases() {
+  return {
+      {"hotkey", "Ctrl+Shift+T from another window: on, off, the refusal; near chords do nothing",
+       hotkeyCase},
+      {"run_entry", "\"Load this software on Windows startup\": the Run entry and its tray box",
+       runEntryCase},
+      {"start_on", "a start with monitoring on switches at once, not minimised", startOnCase},
+  };
+}
+
+}  // namespace e2e
