@@ -67,7 +67,7 @@ std::wstring remoteText(HWND hwnd) {
 
 std::unique_ptr<AppUnderTest> AppUnderTest::start(const std::wstring& exe, const std::wstring& args,
                                                   const std::wstring& mainTitle, int timeoutMs,
-                                                  std::string& error) {
+                                                  std::string& error, bool mayBeHidden) {
   std::unique_ptr<AppUnderTest> app(new AppUnderTest());
   std::wstring cmd = L"\"" + exe + L"\"";
   if (!args.empty()) cmd += L" " + args;
@@ -105,7 +105,7 @@ std::unique_ptr<AppUnderTest> AppUnderTest::start(const std::wstring& exe, const
           app->answerOk(box, 3000);
         }
         for (HWND w : topLevelWindowsOf(app->pid_)) {
-          if (IsWindowVisible(w) && GetWindow(w, GW_OWNER) == nullptr &&
+          if ((mayBeHidden || IsWindowVisible(w)) && GetWindow(w, GW_OWNER) == nullptr &&
               className(w) != L"#32770" && remoteText(w) == mainTitle) {
             app->main_ = w;
             return true;

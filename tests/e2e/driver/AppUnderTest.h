@@ -34,9 +34,11 @@ class AppUnderTest {
   // top-level window titled mainTitle that belongs to the new process.
   // Message boxes shown before that window appears are answered with OK and
   // kept (startupBoxes). On failure returns null and says why in error.
+  // With mayBeHidden, a main window that is not visible (started in the
+  // tray) is taken too.
   static std::unique_ptr<AppUnderTest> start(const std::wstring& exe, const std::wstring& args,
                                              const std::wstring& mainTitle, int timeoutMs,
-                                             std::string& error);
+                                             std::string& error, bool mayBeHidden = false);
   ~AppUnderTest();  // closes the program if it still runs, killing it if it must
   AppUnderTest(const AppUnderTest&) = delete;
   AppUnderTest& operator=(const AppUnderTest&) = delete;

@@ -318,6 +318,96 @@ void startOnCase(Ctx& ctx) {
   closeProgram(ctx, *s, "while switching");
 }
 
+// --- the tray ------------------------------------------------------------------
+
+// Wine docks the tray icon into the display's notification area as a small X
+// window of the system tray's process (its balloon is another such window).
+const std::vector<std::string> kFindIcon = {"search", "--onlyvisible", "--class", "explorer.exe"};
+
+bool iconPresent(Ctx& ctx) {
+  std::string error;
+  return xdotool(ctx.options(), kFindIcon, kXdotoolTimeoutMs, error);
+}
+
+// A real click on the icon: X button 1 is the left one, 3 the right one. The
+// runner's notification area (96 x 24, at the top right) holds our icon
+// alone, docked at its right end.
+void clickIcon(Ctx& ctx, int xButton) {
+  runXdotool(ctx, {"search", "--onlyvisible", "--name", "^panel$", "mousemove", "--window", "%1",
+                   "85", "12", "click", std::to_string(xButton)});
+}
+
+bool shownNormal(HWND w) {
+  return IsWindowVisible(w) && !IsIconic(w);
+}
+
+// Minimising hides the window into the tray, out of the taskbar; a release of
+// either button on the icon brings it back as it was, monitoring untouched;
+// closing while hidden still stores the queue and ends the program.
+void trayCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  const HWND w = target(ctx, *host, L"Tray target");
+  settle();
+  freshSettings(ctx);
+  ctx.require(writeSetting(kStartStop, L"Off") && writeSetting(L"Text1", L"1"),
+              "could not write the settings");
+  auto s = startProgram(ctx);
+  ctx.require(waitUntil([&] { return iconPresent(ctx); }, kChangeTimeoutMs),
+              "no tray icon in the notification area");
+  const auto minimise = [&](const std::string& when) {
+    PostMessageW(s->main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ctx.require(waitUntil([&] { return !IsWindowVisible(s->main()); }, kChangeTimeoutMs),
+                when + ": the window is still on screen");
+  };
+  const auto restore = [&](int xButton, const std::string& when) {
+    clickIcon(ctx, xButton);
+    ctx.require(waitUntil([&] { return shownNormal(s->main()); }, kChangeTimeoutMs),
+                when + ": the click on the icon did not bring the window back");
+    ctx.check(waitUntil([&] { return GetForegroundWindow() == s->main(); }, kChangeTimeoutMs),
+              when + ": the window came back without the focus");
+  };
+  minimise("first minimise");
+  restore(1, "left button");
+  ctx.check(remoteText(requireButton(ctx, *s, kTurnOn)) == kTurnOn, "restoring changed monitoring");
+  // Turning monitoring on minimises the window, into the tray.
+  addByButton(ctx, *s, L"Tray target");
+  press(ctx, *s, kTurnOn);
+  ctx.require(waitUntil([&] { return !IsWindowVisible(s->main()); }, kChangeTimeoutMs),
+              "turning on left the window on screen");
+  ctx.check(readSetting(kStartStop) == std::optional<std::wstring>(L"On"),
+            "turning on did not store \"On\"");
+  restore(3, "right button");
+  ctx.check(s->app->button(kTurnOff) != nullptr, "restoring turned monitoring off");
+  minimise("minimise with monitoring on");
+  ctx.check(iconPresent(ctx), "the icon went while the window was hidden");
+  closeProgram(ctx, *s, "while hidden in the tray");
+  ctx.check(!iconPresent(ctx), "the icon stayed after the program ended");
+  expectStored(ctx, {stored(w, L"Tray target")}, "after closing from the tray");
+}
+
+// Started with both start-up boxes on, the window is never on screen, not
+// for a moment; the tray icon is there and brings it back.
+void startInTrayCase(Ctx& ctx) {
+  freshSettings(ctx);
+  ctx.require(writeSetting(kWindowsStartup, L"On") && writeSetting(kMinimized, L"On"),
+              "could not write the settings");
+  auto s = startProgram(ctx, nullptr, true);
+  bool everShown = false;
+  waitUntil(
+      [&] {
+        everShown = everShown || IsWindowVisible(s->main());
+        return everShown;
+      },
+      3000, 1);
+  ctx.check(!everShown, "the window was on screen at a start in the tray");
+  ctx.require(waitUntil([&] { return iconPresent(ctx); }, kChangeTimeoutMs),
+              "no tray icon in the notification area");
+  clickIcon(ctx, 1);
+  ctx.check(waitUntil([&] { return shownNormal(s->main()); }, kChangeTimeoutMs),
+            "the click on the icon did not bring the window back");
+  closeProgram(ctx, *s, "after a start in the tray");
+}
+
 }  // namespace
 
 std::vector<Case> lifecycleCases() {
@@ -327,6 +417,9 @@ std::vector<Case> lifecycleCases() {
       {"run_entry", "\"Load this software on Windows startup\": the Run entry and its tray box",
        runEntryCase},
       {"start_on", "a start with monitoring on switches at once, not minimised", startOnCase},
+      {"tray", "minimised into the tray, back with either button, closed from there", trayCase},
+      {"start_in_tray", "both start-up boxes on: never on screen, back from the icon",
+       startInTrayCase},
   };
 }
 
