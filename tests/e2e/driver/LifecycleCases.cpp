@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "CaseSupport.h"
 #include "Cases.h"
@@ -35,6 +36,12 @@ void focus(Ctx& ctx, HWND target) {
   ctx.require(
       waitUntil([&] { return GetForegroundWindow() == target; }, kChangeTimeoutMs),
       "the target " + quoted(windowTitle(target)) + " did not become the foreground window");
+  // Every chord starts with nothing held: a modifier the system still takes
+  // for held would make the next chord another one.
+  for (const auto& [key, name] : {std::pair{VK_CONTROL, "Ctrl"}, std::pair{VK_SHIFT, "Shift"}}) {
+    ctx.check(GetAsyncKeyState(key) >= 0,
+              std::string(name) + " is taken for held before the next chord, with no key down");
+  }
 }
 
 // A chord's keys by their xdotool names, in the order they go down.
