@@ -311,8 +311,8 @@ void intervalCase(Ctx& ctx) {
   const HWND bar = onlyChild(ctx, *s, PROGRESS_CLASSW);
 
   const ULONGLONG on = turnOn(ctx, *s, button);
-  ctx.check(waitUntil([&] { return IsIconic(s->main()) != FALSE; }, kChangeTimeoutMs),
-            "turning on did not minimise the main window");
+  ctx.check(waitUntil([&] { return !IsWindowVisible(s->main()); }, kChangeTimeoutMs),
+            "turning on did not hide the main window into the tray");
   ctx.check(readSetting(kStartStop) == std::wstring(L"On"), "\"StartStopState\" is not \"On\"");
 
   // Five switches, two seconds apart (E2E_SWITCHES asks for more, to see
@@ -619,8 +619,8 @@ void onOffCase(Ctx& ctx) {
 
   queueTargets(ctx, *s, *host, 1, L"On-off target ");
   turnOn(ctx, *s, button);
-  ctx.check(waitUntil([&] { return IsIconic(s->main()) != FALSE; }, kChangeTimeoutMs),
-            "turning on did not minimise the main window");
+  ctx.check(waitUntil([&] { return !IsWindowVisible(s->main()); }, kChangeTimeoutMs),
+            "turning on did not hide the main window into the tray");
   ctx.check(readSetting(kStartStop) == std::wstring(L"On"), "\"StartStopState\" is not \"On\"");
   ctx.check(waitUntil([&] { return remoteText(status).rfind(kStatusOn, 0) == 0; }, 2500),
             "the status line does not count down: " + quoted(remoteText(status)));
