@@ -91,8 +91,8 @@ struct Session {
 // Starts the program and finds its two lists; ends the case when it cannot.
 // The boxes shown during start-up are answered with OK; they are failures
 // unless the caller takes them (startupBoxes).
-std::unique_ptr<Session> startProgram(Ctx& ctx,
-                                      std::vector<MessageBoxInfo>* startupBoxes = nullptr);
+std::unique_ptr<Session> startProgram(Ctx& ctx, std::vector<MessageBoxInfo>* startupBoxes = nullptr,
+                                      int timeoutMs = kStartTimeoutMs);
 
 // Fails for every message box the program shows now and answers it.
 void expectNoBox(Ctx& ctx, Session& s, const std::string& when);
