@@ -663,7 +663,25 @@ TEST_F(WindowTest, BothListsCarryTheirTooltip) {
     tool.lpszText = text;
     SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(narrow(text), kListTooltip);
+    // The tooltip does not subclass the lists (every message to a list would
+    // go through the subclass chain): the message loop relays the mouse.
+    ASSERT_TRUE(SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_EQ(tool.uFlags & TTF_SUBCLASS, 0u);
   }
+  static std::vector<HWND> relayed;
+  relayed.clear();
+  const SUBCLASSPROC watch = [](HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (m == TTM_RELAYEVENT) relayed.push_back(reinterpret_cast<const MSG*>(lp)->hwnd);
+    return DefSubclassProc(w, m, wp, lp);
+  };
+  SetWindowSubclass(tooltip, watch, 1, 0);
+  MessageLoop loop(window);
+  PostMessageW(hwnd(Ctl::ListView2), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  PostMessageW(hwnd(Ctl::ListView1), WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(hwnd(Ctl::ListView1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  loop.doEvents();
+  RemoveWindowSubclass(tooltip, watch, 1);
+  EXPECT_EQ(relayed, (std::vector<HWND>{hwnd(Ctl::ListView2), hwnd(Ctl::ListView1)}));
 }
 
 TEST_F(WindowTest, TheTimerTicksOnlyWhileEnabledWithAPositiveInterval) {
