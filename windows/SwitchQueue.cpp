@@ -122,6 +122,7 @@ void SwitchQueue::saveAtClose(Guard& g) {
 
 void SwitchQueue::load() {
   Guard g(report_, "Form1.LoadQueuedWindows");
+  const platform::HeldRedraw held(list_);
   g.step(100, [&] { list_.clear(); });
   std::string stored;
   g.step(102, [&] { stored = settings_.read(kQueuedWindowsKey, ""); });
@@ -188,6 +189,7 @@ struct QueuedHandles {
 void SwitchQueue::checkHandle(const platform::IListView& available,
                               const std::vector<Hwnd32>& handles) {
   Guard g(report_, "Form1.CheckHandle");
+  const platform::HeldRedraw held(list_);
   NumberRules numbers(locale_);
   bool rebound = false;
   const int count = g.value(100, 0, [&] { return list_.count(); });

@@ -427,6 +427,22 @@ void ListView::select(int row) {
   send(window_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row - 1), FALSE);
 }
 
+void ListView::holdRedraw(bool hold) noexcept {
+  if (hold) {
+    if (held_++ > 0) return;
+    visibleWhenHeld_ = ControlBase::visible();
+    send(window_, WM_SETREDRAW, FALSE);
+  } else if (held_ > 0 && --held_ == 0) {
+    send(window_, WM_SETREDRAW, TRUE);
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+}
+
+// Holding the redraw may take the visible style away for the time being.
+bool ListView::visible() const {
+  return held_ > 0 ? visibleWhenHeld_ : ControlBase::visible();
+}
+
 std::optional<ControlEvent> ListView::notify(const NMHDR& header) {
   if (header.code == NM_DBLCLK) return ControlEvent{ControlEvent::Kind::DoubleClick, id()};
   return std::nullopt;

@@ -192,6 +192,9 @@ class ListView final : public ControlBase<platform::IListView> {
   void setText(int row, int subItem, std::string_view value) override;
   int selected() const override;
   void select(int row) override;
+  // WM_SETREDRAW; the list keeps reading as visible while held.
+  void holdRedraw(bool hold) noexcept override;
+  bool visible() const override;
   std::optional<ControlEvent> notify(const NMHDR& header) override;
   void dpiChanged(unsigned dpi) override;
 
@@ -202,6 +205,8 @@ class ListView final : public ControlBase<platform::IListView> {
 
   unsigned dpi_;
   std::vector<int> widths_;
+  int held_ = 0;
+  bool visibleWhenHeld_ = true;
 };
 
 // Makes the window of one layout entry, a child of the main window at its

@@ -78,6 +78,20 @@ TEST_F(Restore, ATitleHoldingTheTerminatorComesBackAsTwoRows) {
   EXPECT_EQ(f.ListView2.count(), 2);
 }
 
+TEST_F(Restore, RestoringAndMarkingChangeTheRowsWithTheirRepaintingHeld) {
+  f.windows.open("Board");
+  f.settings.values["Queued Windows"] = storedRow("101", "Board", "45") + storedRow("102", "Gone");
+  int unheld = 0;
+  f.ListView2.onChange = [&](std::string_view op, int) {
+    if (op != "addColumn" && f.ListView2.holds == 0) ++unheld;
+  };
+  load();
+  EXPECT_EQ(f.ListView2.count(), 2);
+  EXPECT_EQ(queueRow(1)[2], "Valid");
+  EXPECT_EQ(unheld, 0);
+  EXPECT_EQ(f.ListView2.holds, 0);
+}
+
 class Check : public FormTest {};
 
 TEST_F(Check, ARowIsValidByItsOwnHandle) {

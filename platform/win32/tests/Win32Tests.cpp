@@ -574,6 +574,24 @@ TEST_F(WindowTest, ListColumnsKeepTheirTwipsAndHideWhenNarrow) {
   EXPECT_FALSE(GetWindowLongPtrW(h, GWL_STYLE) & (LVS_SORTASCENDING | LVS_SORTDESCENDING));
 }
 
+TEST_F(WindowTest, AListWithItsRepaintingHeldTakesRowsAndStillReadsAsVisible) {
+  auto& list = window.control<ListView>(Ctl::ListView2);
+  list.addColumn("Handle", 1000);
+  const bool shown = list.visible();
+  list.holdRedraw(true);
+  list.holdRedraw(true);
+  for (int k = 1; k <= 300; ++k)
+    EXPECT_EQ(list.add(std::to_string(k)), k);
+  EXPECT_EQ(list.visible(), shown);
+  list.holdRedraw(false);
+  EXPECT_EQ(list.visible(), shown);
+  list.holdRedraw(false);
+  list.holdRedraw(false);  // one release too many changes nothing
+  EXPECT_EQ(list.count(), 300);
+  EXPECT_EQ(list.text(300), "300");
+  EXPECT_EQ(list.visible(), shown);
+}
+
 TEST_F(WindowTest, ListRowsAreOneBasedAndOutOfRangeRowsAreRefused) {
   auto& list = window.control<ListView>(Ctl::ListView2);
   list.addColumn("Handle", 1000);
