@@ -185,9 +185,20 @@ std::optional<ControlEvent> CheckBox::command(WORD code) {
 
 // --- text box ----------------------------------------------------------------
 
+std::string TextBox::caption() const {
+  return whole_ ? *whole_ : windowText(window_);
+}
+
 void TextBox::setCaption(std::string_view text) {
   Quiet quiet(settingText_);
-  setWindowText(window_, text);
+  std::wstring shown = widen(text);
+  whole_.reset();
+  if (shown.size() > kShownUnits) {
+    // Never half of a surrogate pair.
+    shown.resize(IS_HIGH_SURROGATE(shown[kShownUnits - 1]) ? kShownUnits - 1 : kShownUnits);
+    whole_.emplace(text);
+  }
+  SetWindowTextW(window_, shown.c_str());
 }
 
 void TextBox::selectAll() {
@@ -198,6 +209,8 @@ std::optional<ControlEvent> TextBox::command(WORD code) {
   switch (code) {
     case EN_CHANGE:
       if (settingText_ > 0) return std::nullopt;
+      // The user's edit of a cut text: what the box shows is the text now.
+      whole_.reset();
       return ControlEvent{ControlEvent::Kind::Change, id()};
     case EN_SETFOCUS: return ControlEvent{ControlEvent::Kind::FocusGained, id()};
     case EN_KILLFOCUS: return ControlEvent{ControlEvent::Kind::FocusLost, id()};

@@ -473,6 +473,29 @@ TEST_F(WindowTest, OnlyTheUsersEditsOfATextBoxAreChanges) {
   EXPECT_EQ(end, 3u);
 }
 
+TEST_F(WindowTest, ALongTextFromCodeIsShownCutAndHeldWholeUntilTheUserEdits) {
+  auto& text = window.control<TextBox>(Ctl::Text3);
+  const HWND h = hwnd(Ctl::Text3);
+  const std::string digits(50000, '9');
+  text.setCaption(digits);
+  EXPECT_EQ(text.caption(), digits);
+  EXPECT_EQ(GetWindowTextLengthW(h), static_cast<int>(TextBox::kShownUnits));
+  // A cut never splits a surrogate pair.
+  const std::string astral = std::string(TextBox::kShownUnits - 1, 'a') +
+                             "\xF0\x9F\x98\x80"
+                             "b";
+  text.setCaption(astral);
+  EXPECT_EQ(text.caption(), astral);
+  EXPECT_EQ(GetWindowTextLengthW(h), static_cast<int>(TextBox::kShownUnits) - 1);
+  text.setCaption("5");
+  EXPECT_EQ(text.caption(), "5");
+  text.setCaption(digits);
+  SendMessageW(h, EM_SETSEL, 0, 0);
+  SendMessageW(h, WM_CHAR, L'1', 1);  // the user types
+  EXPECT_EQ(text.caption(), "1" + std::string(TextBox::kShownUnits, '9'));
+  EXPECT_EQ(events.count("change", Ctl::Text3), 1);
+}
+
 TEST_F(WindowTest, TheWeekdayListChoosesOnlyItsExactNames) {
   auto& combo = window.control<ComboBox>(Ctl::cboWeekly);
   const HWND h = hwnd(Ctl::cboWeekly);
