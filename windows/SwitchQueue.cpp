@@ -117,7 +117,9 @@ void SwitchQueue::saveAtClose(Guard& g) {
     });
     complete = complete && appended;
   }
-  if (complete) g.step(110, [&] { settings_.write(kQueuedWindowsKey, text); });
+  // Every change of the queue has stored it already; this stores it again,
+  // so a stored value of another kind than text stays.
+  if (complete) g.step(110, [&] { settings_.writeBack(kQueuedWindowsKey, text); });
 }
 
 void SwitchQueue::load() {

@@ -1324,6 +1324,8 @@ TEST(Resources, TheManifestBringsVersionSixControls) {
 
 // --- registry ----------------------------------------------------------------
 
+using platform::StoredValue;
+
 class RegistryTest : public ::testing::Test {
  protected:
   ~RegistryTest() override { RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str()); }
@@ -1336,23 +1338,23 @@ TEST_F(RegistryTest, TheRunEntryIsAddedAndRemovedAndItsProgramIsThisOne) {
   RunEntry run(path);
   run.remove("tarnavel.exe");  // not there: no failure
   run.add("tarnavel.exe", "\"C:\\Users\\A B\\tarnavel.exe\"");
-  EXPECT_EQ(settings.read("tarnavel.exe"),
+  EXPECT_EQ(settings.read("tarnavel.exe").text,
             std::optional<std::string>("\"C:\\Users\\A B\\tarnavel.exe\""));
   run.remove("tarnavel.exe");
-  EXPECT_FALSE(settings.read("tarnavel.exe").has_value());
+  EXPECT_EQ(settings.read("tarnavel.exe"), StoredValue{});
   EXPECT_TRUE(run.programPath().ends_with("tarnavel_win32_tests.exe"));
 }
 
 TEST_F(RegistryTest, AnAbsentKeyOrValueReadsAsNothing) {
-  EXPECT_FALSE(settings.read("Queued Windows").has_value());
+  EXPECT_EQ(settings.read("Queued Windows"), StoredValue{});
   settings.write("Weekly", "Monday");
-  EXPECT_FALSE(settings.read("Queued Windows").has_value());
-  EXPECT_EQ(settings.read("Weekly"), std::optional<std::string>("Monday"));
+  EXPECT_EQ(settings.read("Queued Windows"), StoredValue{});
+  EXPECT_EQ(settings.read("Weekly"), (StoredValue{"Monday", false}));
 }
 
 TEST_F(RegistryTest, TextIsStoredAsRegSzInUtf16AndReadBack) {
   settings.write("Queued Windows", kMixedUtf8);
-  EXPECT_EQ(settings.read("Queued Windows"), std::optional<std::string>(kMixedUtf8));
+  EXPECT_EQ(settings.read("Queued Windows").text, std::optional<std::string>(kMixedUtf8));
   wchar_t raw[128] = {};
   DWORD type = 0;
   DWORD bytes = sizeof(raw);
@@ -1363,19 +1365,50 @@ TEST_F(RegistryTest, TextIsStoredAsRegSzInUtf16AndReadBack) {
   EXPECT_EQ(std::wstring(raw), kMixedUtf16);
 
   settings.write("Queued Windows", "");
-  EXPECT_EQ(settings.read("Queued Windows"), std::optional<std::string>(""));
+  EXPECT_EQ(settings.read("Queued Windows").text, std::optional<std::string>(""));
   const std::string big = std::string(70000, 'q') + kMixedUtf8;
   settings.write("Queued Windows", big);
-  EXPECT_EQ(settings.read("Queued Windows"), std::optional<std::string>(big));
+  EXPECT_EQ(settings.read("Queued Windows").text, std::optional<std::string>(big));
   settings.write("Queued Windows", "short");
-  EXPECT_EQ(settings.read("Queued Windows"), std::optional<std::string>("short"));
+  EXPECT_EQ(settings.read("Queued Windows").text, std::optional<std::string>("short"));
 }
 
-TEST_F(RegistryTest, AValueThatHoldsNoTextReadsAsNothing) {
-  settings.write("Text1", "0");
+TEST_F(RegistryTest, AValueOfAnotherTypeReadsAsNoTextAndStaysUnlessReplaced) {
   const DWORD number = 5;
-  RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"Number", REG_DWORD, &number, sizeof(number));
-  EXPECT_FALSE(settings.read("Number").has_value());
+  const BYTE bytes[] = {'1', 0, 0, 0};
+  const wchar_t lines[] = L"7\0\0";
+  const struct {
+    const wchar_t* name;
+    DWORD type;
+    const void* data;
+    DWORD size;
+  } others[] = {{L"Option3", REG_DWORD, &number, sizeof(number)},
+                {L"Queued Windows", REG_BINARY, bytes, sizeof(bytes)},
+                {L"Text1", REG_MULTI_SZ, lines, sizeof(lines)}};
+  for (const auto& o : others) {
+    SCOPED_TRACE(narrow(o.name));
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), o.name, o.type, o.data, o.size),
+              ERROR_SUCCESS);
+    const std::string key = narrow(o.name);
+    EXPECT_EQ(settings.read(key), (StoredValue{std::nullopt, true}));
+    EXPECT_FALSE(settings.writeOverText(key, "0"));
+    DWORD type = 0;
+    ASSERT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, path.c_str(), o.name, RRF_RT_ANY, &type, nullptr, nullptr),
+        ERROR_SUCCESS);
+    EXPECT_EQ(type, o.type);
+    settings.write(key, "1");
+    EXPECT_EQ(settings.read(key), (StoredValue{"1", false}));
+  }
+  // Over text or nothing, the text is stored; an expandable text is text.
+  EXPECT_TRUE(settings.writeOverText("Weekly", "Monday"));
+  EXPECT_TRUE(settings.writeOverText("Weekly", "Friday"));
+  EXPECT_EQ(settings.read("Weekly").text, std::optional<std::string>("Friday"));
+  const wchar_t expandable[] = L"x";
+  RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"Weekly", REG_EXPAND_SZ, expandable,
+                  sizeof(expandable));
+  EXPECT_EQ(settings.read("Weekly"), (StoredValue{"x", false}));
+  EXPECT_TRUE(settings.writeOverText("Weekly", "Sunday"));
 }
 
 TEST_F(RegistryTest, ARefusalCarriesTheSystemsWords) {
