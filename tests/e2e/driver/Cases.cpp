@@ -594,8 +594,6 @@ std::vector<Case> tarnavelCases() {
     cases.push_back(std::move(c));
   for (auto& c : lifecycleCases())
     cases.push_back(std::move(c));
-  for (auto& c : hostileCases())
-    cases.push_back(std::move(c));
   return cases;
 }
 
