@@ -34,24 +34,24 @@ void cSysTray::setInTray(bool on) {
   }
 }
 
+void cSysTray::modifyShown(const TrayRecord& record) {
+  if (shown_) shell_.notify(TrayCommand::Modify, record);
+}
+
 void cSysTray::setTrayTip(std::string_view tip) {
-  if (shown_) {
-    TrayRecord record;
-    record.flags = kNifTip;
-    record.tip = tip;
-    shell_.notify(TrayCommand::Modify, record);
-  }
+  TrayRecord record;
+  record.flags = kNifTip;
+  record.tip = tip;
+  modifyShown(record);
   tip_ = tip;
 }
 
 void cSysTray::setTrayIcon(IconHandle icon) {
   if (icon == 0) return;
-  if (shown_) {
-    TrayRecord record;
-    record.flags = kNifIcon;
-    record.icon = icon;
-    shell_.notify(TrayCommand::Modify, record);
-  }
+  TrayRecord record;
+  record.flags = kNifIcon;
+  record.icon = icon;
+  modifyShown(record);
   icon_ = icon;
 }
 

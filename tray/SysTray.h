@@ -60,11 +60,12 @@ class cSysTray {
   void TaskbarCreated();
 
   bool iconShown() const { return shown_; }
-  bool balloonVisible() const { return balloonVisible_; }
 
  private:
   void AddTrayIcon();
   void RemoveTrayIcon();
+  // A change of tip or icon reaches the shell only while it shows the icon.
+  void modifyShown(const TrayRecord& record);
 
   platform::INotifyArea& shell_;
   platform::IMessageLoop& loop_;

@@ -55,18 +55,9 @@ NotifyArea::NotifyArea(HINSTANCE instance, MainWindow& window)
   });
 }
 
-NotifyArea::~NotifyArea() {
-  if (!added_) return;
-  NOTIFYICONDATAW data = trayRecord(window_, TrayRecord{});
-  Shell_NotifyIconW(NIM_DELETE, &data);
-}
-
 bool NotifyArea::notify(TrayCommand command, const TrayRecord& record) {
   NOTIFYICONDATAW data = trayRecord(window_, record);
-  const bool done = Shell_NotifyIconW(static_cast<DWORD>(command), &data) != FALSE;
-  if (command == TrayCommand::Add && done) added_ = true;
-  if (command == TrayCommand::Delete) added_ = false;
-  return done;
+  return Shell_NotifyIconW(static_cast<DWORD>(command), &data) != FALSE;
 }
 
 IconHandle NotifyArea::appIcon() {

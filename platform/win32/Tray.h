@@ -20,10 +20,8 @@ NOTIFYICONDATAW trayRecord(HWND window, const TrayRecord& record);
 
 class NotifyArea final : public platform::INotifyArea {
  public:
+  // The icon itself belongs to the logic's tray control, which takes it out.
   NotifyArea(HINSTANCE instance, MainWindow& window);
-  // An icon still shown is taken out: the shell would keep a dead one until
-  // the mouse passes over it.
-  ~NotifyArea() override;
   NotifyArea(const NotifyArea&) = delete;
   NotifyArea& operator=(const NotifyArea&) = delete;
 
@@ -33,7 +31,6 @@ class NotifyArea final : public platform::INotifyArea {
  private:
   HWND window_;
   Icon icon_;
-  bool added_ = false;
 };
 
 }  // namespace tarnavel::win32
