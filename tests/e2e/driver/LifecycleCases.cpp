@@ -129,6 +129,11 @@ void hotkeyCase(Ctx& ctx) {
     focus(ctx, w);
     runXdotool(ctx, {"key", "--delay", "20", kToggle.names});
     expectBox(ctx, *s, kQueueEmpty, "Ctrl+Shift+T with an empty queue");
+    // The box took the X focus in the middle of the chord, and Wine can lose
+    // a key release sent while its focus moves: Shift then stays held in its
+    // key state (about one run in a hundred). Windows never loses a release,
+    // so the keys are released again here, as the hand that let go did.
+    runXdotool(ctx, {"keyup", "ctrl", "shift", "t"});
     ctx.require(s->available->drainPosted(kClickTimeoutMs), "the program did not answer");
     expectNoBox(ctx, *s, "after the empty-queue refusal");
     ctx.check(remoteText(button) == kTurnOn,
