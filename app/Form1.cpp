@@ -40,7 +40,7 @@ Form1::Form1(Form1Controls& ui, Services& sys)
       ui_(ui),
       sys_(sys),
       report_(sys.dialogs),
-      settings_(sys.settings, sys.locale),
+      settings_(sys.settings, sys.locale, report_),
       queue_(report_, ui.ListView2, settings_, sys.locale),
       cx_{ui, sys, report_, settings_, appTitle_, loading_},
       times_(cx_, queue_),
@@ -66,7 +66,10 @@ void Form1::unguarded(std::string_view procedure, F&& handler) {
 void Form1::Form_Load() {
   Guard g(report_, "Form1.Form_Load");
   g.step(100, [&] { ApplySkin(); });
-  g.step(102, [&] { loading_ = true; });
+  g.step(102, [&] {
+    loading_ = true;
+    settings_.setRestoring(true);
+  });
   g.step(106, [&] { ui_.Form.setCaption(kDisplayName); });
   g.step(106, [&] { ui_.Form.setAppIcon(); });
   g.step(106, [&] { SetAppTitle(); });
@@ -97,7 +100,10 @@ void Form1::Form_Load() {
   restoreSettings(g);
   restoreMonitoring(g);
   restoreStartUp(g);
-  g.step(248, [&] { loading_ = false; });
+  g.step(248, [&] {
+    loading_ = false;
+    settings_.setRestoring(false);
+  });
   g.step(250, [&] {
     cSysTray1.setTrayTip(kDisplayName);
     ui_.Form.setAppIcon();

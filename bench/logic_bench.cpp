@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/Form1.h"
+#include "core/Numbers.h"
 #include "platform/fake/FakeForm.h"
 #include "windows/SwitchQueue.h"
 
@@ -74,6 +75,50 @@ void BM_StoredFormRoundTrip(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_StoredFormRoundTrip)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// Reading an interval box of n digits, as every tick does: linear in n.
+void BM_ReadNumber(benchmark::State& state) {
+  const std::string digits(static_cast<std::size_t>(state.range(0)), '9');
+  const NumberFormat format;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(readNumber(digits, format));
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ReadNumber)
+    ->RangeMultiplier(8)
+    ->Range(1 << 8, 1 << 20)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
+
+// Start-up with n stale rows stored, every 50th under the title of a window
+// that the last row queues under its own handle: restoring and marking.
+void BM_StartUpWithStoredRows(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    fake::FakeForm f;
+    f.settings.values["StartStopState"] = "Off";
+    const Hwnd32 live = f.windows.open("Console");
+    std::string stored;
+    for (int i = 1; i < state.range(0); ++i) {
+      stored += std::to_string(900000 + i) + std::string(kFieldSeparator) +
+                (i % 50 == 0 ? "Console" : "Row " + std::to_string(i)) +
+                std::string(kFieldSeparator) + std::string(kRowTerminator);
+    }
+    stored += std::to_string(live) + std::string(kFieldSeparator) + "Console" +
+              std::string(kFieldSeparator) + std::string(kRowTerminator);
+    f.settings.values["Queued Windows"] = stored;
+    Form1 form(f.controls, f.services);
+    state.ResumeTiming();
+    form.Form_Load();
+    benchmark::DoNotOptimize(f.ListView2.rows.data());
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_StartUpWithStoredRows)
+    ->Arg(500)
+    ->Arg(5000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tarnavel

@@ -42,6 +42,19 @@ void ErrorReport::show(std::string_view description, std::string_view location, 
                       kErrorBoxTitle);
 }
 
+void ErrorReport::showNotices(std::string_view location, int label) {
+  // Taken first: a notice raised while one is shown waits for its own turn.
+  const std::vector<std::string> shown = std::exchange(notices_, {});
+  for (const auto& text : shown) {
+    try {
+      show(text, location, label);
+    } catch (...) {
+      // As with a failure's box: nothing more can be done, and the
+      // procedure goes on.
+    }
+  }
+}
+
 void Guard::fail(int label, std::exception_ptr failure) {
   // Showing the box can itself fail (out of memory); nothing more can be done
   // then, and the procedure still goes on.

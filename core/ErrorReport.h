@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/System.h"
 
@@ -29,8 +30,15 @@ class ErrorReport {
   // location is "Module.Procedure", e.g. "Form1.Form_Load".
   void show(std::string_view description, std::string_view location, int label);
 
+  // Something the user must hear of that is no failure: the statement goes
+  // on, and once it has run, its guard shows the notice with its label.
+  void notice(std::string description) { notices_.push_back(std::move(description)); }
+  bool hasNotices() const { return !notices_.empty(); }
+  void showNotices(std::string_view location, int label);
+
  private:
   platform::IDialogs& dialogs_;
+  std::vector<std::string> notices_;
 };
 
 // The guard of one guarded procedure. Each labelled statement runs through
@@ -51,33 +59,41 @@ class Guard {
     } catch (...) {
       fail(label, std::current_exception());
     }
+    ran(label);
   }
 
   // The test of a multi-line If. When evaluating it fails, execution goes on
   // with the first statement of its first branch, so the result is true.
   template <class F>
   bool test(int label, F&& condition) {
+    bool result = true;
     try {
-      return static_cast<bool>(std::forward<F>(condition)());
+      result = static_cast<bool>(std::forward<F>(condition)());
     } catch (...) {
       fail(label, std::current_exception());
-      return true;
     }
+    ran(label);
+    return result;
   }
 
   // A statement that yields a value; the fallback stands when it fails.
   template <class T, class F>
   T value(int label, T fallback, F&& expression) {
     try {
-      return std::forward<F>(expression)();
+      fallback = std::forward<F>(expression)();
     } catch (...) {
       fail(label, std::current_exception());
-      return fallback;
     }
+    ran(label);
+    return fallback;
   }
 
  private:
   void fail(int label, std::exception_ptr failure);
+  // The notices the statement raised, with its label.
+  void ran(int label) {
+    if (report_.hasNotices()) report_.showNotices(location_, label);
+  }
 
   ErrorReport& report_;
   std::string location_;

@@ -106,17 +106,32 @@ std::optional<double> readNumber(std::string_view text, const NumberFormat& form
   return value;
 }
 
-std::int32_t roundToLong(double value) {
+namespace {
+
+double nearestEven(double value) {
   // nearbyint rounds halves to even in the default rounding mode.
   const int saved = std::fegetround();
   std::fesetround(FE_TONEAREST);
   const double rounded = std::nearbyint(value);
   std::fesetround(saved);
-  if (!(rounded >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
-        rounded <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))) {
-    throw AppError::overflow();
-  }
+  return rounded;
+}
+
+bool inLongRange(double rounded) {
+  return rounded >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
+         rounded <= static_cast<double>(std::numeric_limits<std::int32_t>::max());
+}
+
+}  // namespace
+
+std::int32_t roundToLong(double value) {
+  const double rounded = nearestEven(value);
+  if (!inLongRange(rounded)) throw AppError::overflow();
   return static_cast<std::int32_t>(rounded);
+}
+
+bool fitsLong(double value) {
+  return inLongRange(nearestEven(value));
 }
 
 std::int32_t textToLong(std::string_view text, const NumberFormat& format) {

@@ -21,6 +21,9 @@ inline bool readsAsNumber(std::string_view text, const NumberFormat& format) {
 // The nearest 32-bit whole number, halves to even. Out of range throws
 // AppError::overflow().
 std::int32_t roundToLong(double value);
+// Whether roundToLong takes the value without an overflow (an infinity or
+// NaN does not fit).
+bool fitsLong(double value);
 
 // A text converted to a 32-bit whole number: AppError::typeMismatch() when it
 // does not read as a number, AppError::overflow() when it is out of range.

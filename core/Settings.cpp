@@ -14,13 +14,33 @@ bool textToBoolean(std::string_view text, const NumberFormat& format) {
   throw AppError::typeMismatch();
 }
 
+std::string otherKindNotice(std::string_view key) {
+  return "The stored \"" + std::string(key) +
+         "\" is not text: its default is used, and the stored value is kept until the setting "
+         "is changed.";
+}
+
 std::string Settings::read(std::string_view key, std::string_view fallback) {
-  if (auto stored = backend_.read(key)) return std::move(*stored);
+  auto stored = backend_.read(key);
+  if (stored.text) return std::move(*stored.text);
+  if (!stored.otherKind) return std::string(fallback);
+  if (reported_.insert(std::string(key)).second) report_.notice(otherKindNotice(key));
+  if (const auto held = heldBack_.find(key); held != heldBack_.end()) return held->second;
   return std::string(fallback);
 }
 
 void Settings::write(std::string_view key, std::string_view value) {
+  if (restoring_) return writeBack(key, value);
   backend_.write(key, value);
+  if (const auto held = heldBack_.find(key); held != heldBack_.end()) heldBack_.erase(held);
+}
+
+void Settings::writeBack(std::string_view key, std::string_view value) {
+  if (backend_.writeOverText(key, value)) {
+    if (const auto held = heldBack_.find(key); held != heldBack_.end()) heldBack_.erase(held);
+  } else {
+    heldBack_.insert_or_assign(std::string(key), std::string(value));
+  }
 }
 
 bool Settings::readBoolean(std::string_view key, bool fallback) {

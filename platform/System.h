@@ -44,13 +44,27 @@ class IWindowSystem {
   virtual void show(Hwnd32 window, ShowCommand command) = 0;
 };
 
+// What the settings store holds under a key.
+struct StoredValue {
+  // The stored text; nothing when the key is absent or holds another kind.
+  std::optional<std::string> text;
+  // The key holds a value of another kind than text (a number or bytes that a
+  // hand edit or another program left there).
+  bool otherKind = false;
+  friend bool operator==(const StoredValue&, const StoredValue&) = default;
+};
+
 // The settings store's backend: one text value per key, under the program's
 // fixed application name and section. Refusals throw AppError.
 class ISettingsBackend {
  public:
   virtual ~ISettingsBackend() = default;
-  virtual std::optional<std::string> read(std::string_view key) = 0;
+  virtual StoredValue read(std::string_view key) = 0;
+  // Stores the text, replacing whatever was there.
   virtual void write(std::string_view key, std::string_view value) = 0;
+  // Stores the text unless the key holds a value of another kind, which then
+  // stays as it is; false when it did.
+  virtual bool writeOverText(std::string_view key, std::string_view value) = 0;
 };
 
 class IFileSystem {

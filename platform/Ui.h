@@ -86,6 +86,21 @@ class IListView : public IControl {
   // The selected row, 0 when none is.
   virtual int selected() const = 0;
   virtual void select(int row) = 0;
+  // While held (holds nest), the list does not repaint after each change;
+  // it repaints once when the last hold is let go. Never fails.
+  virtual void holdRedraw(bool hold) noexcept = 0;
+};
+
+// Holds a list's repainting for a scope that changes many rows.
+class HeldRedraw {
+ public:
+  explicit HeldRedraw(IListView& list) : list_(list) { list_.holdRedraw(true); }
+  ~HeldRedraw() { list_.holdRedraw(false); }
+  HeldRedraw(const HeldRedraw&) = delete;
+  HeldRedraw& operator=(const HeldRedraw&) = delete;
+
+ private:
+  IListView& list_;
 };
 
 // The switch timer: runs while enabled with a positive interval.

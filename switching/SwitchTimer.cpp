@@ -22,7 +22,49 @@ std::int32_t checked(std::int64_t value) {
   return static_cast<std::int32_t>(value);
 }
 
+// The interval boxes in the order they are repaired: each with the seconds
+// one of its units counts and the text that repairs it.
+struct IntervalBox {
+  Ctl box;
+  double seconds;
+  const char* repair;
+  double repaired;
+  int test, replace;
+};
+constexpr IntervalBox kIntervalBoxes[] = {{Ctl::Text1, 3600, "0", 0, 246, 248},
+                                          {Ctl::Text2, 60, "0", 0, 250, 252},
+                                          {Ctl::Text3, 1, "5", 5, 254, 256}};
+
 }  // namespace
+
+// A box is repaired when its text does not read as a number, or when the
+// interval does not fit a 32-bit count of seconds and this box is the first
+// to make it so: counted with the boxes before it as they stand and the ones
+// after it at their repaired values. Repairing that box always brings the
+// interval into range, so a repair happens once, not at every tick. The test
+// reads each box once, in time proportional to its text.
+bool SwitchTimer::needsRepair(std::size_t k, const NumberFormat& format) const {
+  const auto own = readNumber(textBox(cx_.ui, kIntervalBoxes[k].box).caption(), format);
+  if (!own) return true;
+  double values[std::size(kIntervalBoxes)];
+  double total = 0;
+  for (std::size_t i = 0; i < std::size(kIntervalBoxes); ++i) {
+    const auto& b = kIntervalBoxes[i];
+    const auto v = i == k ? own : readNumber(textBox(cx_.ui, b.box).caption(), format);
+    values[i] = v ? *v : b.repaired;
+    total += values[i] * b.seconds;
+  }
+  if (fitsLong(total)) return false;
+  for (std::size_t first = 0; first < std::size(kIntervalBoxes); ++first) {
+    double bound = 0;
+    for (std::size_t i = 0; i < std::size(kIntervalBoxes); ++i) {
+      const auto& b = kIntervalBoxes[i];
+      bound += (i <= first ? values[i] : b.repaired) * b.seconds;
+    }
+    if (!fitsLong(bound)) return first == k;
+  }
+  return false;
+}
 
 bool SwitchTimer::monitoringOn() const {
   return cx_.ui.PushButton2.caption() == kTurnOff;
@@ -81,16 +123,11 @@ void SwitchTimer::Timer1_Timer() {
   } else if (g.test(182, [&] { return cx_.ui.Option2.value(); })) {
     weeklyOrDaily(g, kDailyLabels, kDailySequence, false, format);
   } else if (g.test(244, [&] { return cx_.ui.Option3.value(); })) {
-    // Boxes that do not read as numbers are put right, and stored so.
-    const struct {
-      Ctl box;
-      const char* repair;
-      int test, replace;
-    } boxes[] = {
-        {Ctl::Text1, "0", 246, 248}, {Ctl::Text2, "0", 250, 252}, {Ctl::Text3, "5", 254, 256}};
-    for (const auto& b : boxes) {
-      if (g.test(b.test,
-                 [&] { return !readsAsNumber(textBox(cx_.ui, b.box).caption(), format); })) {
+    // Boxes that do not read as numbers are put right, and stored so; so is
+    // the box that makes the interval too long for the count of seconds.
+    for (std::size_t k = 0; k < std::size(kIntervalBoxes); ++k) {
+      const auto& b = kIntervalBoxes[k];
+      if (g.test(b.test, [&] { return needsRepair(k, format); })) {
         g.step(b.replace, [&] { schedule_.setText(b.box, b.repair); });
       }
     }

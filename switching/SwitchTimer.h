@@ -39,6 +39,8 @@ class SwitchTimer {
   // not after this one, and no switch happened on that day yet.
   bool momentHasCome(bool weekly);
   bool monitoringOn() const;
+  // Whether interval box k (hours, minutes, seconds) must be repaired.
+  bool needsRepair(std::size_t k, const NumberFormat& format) const;
 
   Context& cx_;
   ScheduleSettings& schedule_;

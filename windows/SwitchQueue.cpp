@@ -1,5 +1,11 @@
 #include "windows/SwitchQueue.h"
 
+#include <algorithm>
+#include <iterator>
+#include <numeric>
+#include <unordered_map>
+#include <unordered_set>
+
 #include "core/Numbers.h"
 #include "core/TimerPause.h"
 #include "platform/Errors.h"
@@ -111,11 +117,14 @@ void SwitchQueue::saveAtClose(Guard& g) {
     });
     complete = complete && appended;
   }
-  if (complete) g.step(110, [&] { settings_.write(kQueuedWindowsKey, text); });
+  // Every change of the queue has stored it already; this stores it again,
+  // so a stored value of another kind than text stays.
+  if (complete) g.step(110, [&] { settings_.writeBack(kQueuedWindowsKey, text); });
 }
 
 void SwitchQueue::load() {
   Guard g(report_, "Form1.LoadQueuedWindows");
+  const platform::HeldRedraw held(list_);
   g.step(100, [&] { list_.clear(); });
   std::string stored;
   g.step(102, [&] { stored = settings_.read(kQueuedWindowsKey, ""); });
@@ -138,50 +147,125 @@ void SwitchQueue::load() {
   }
 }
 
+namespace {
+
+// The listed windows by title, read once for all rows: the rows of each
+// title in list order. A title that could not be read matches every row, as
+// its failed comparison would.
+struct ListedTitles {
+  std::unordered_map<std::string, std::vector<int>> rows;
+  std::vector<int> unreadable;
+  int count = 0;
+
+  // The listed rows whose title equals this one, in list order.
+  std::vector<int> titled(const std::string& title) const {
+    std::vector<int> out;
+    const auto it = rows.find(title);
+    const std::vector<int> none;
+    const auto& exact = it == rows.end() ? none : it->second;
+    std::merge(exact.begin(), exact.end(), unreadable.begin(), unreadable.end(),
+               std::back_inserter(out));
+    return out;
+  }
+  std::vector<int> all() const {
+    std::vector<int> out(static_cast<std::size_t>(count));
+    std::iota(out.begin(), out.end(), 1);
+    return out;
+  }
+};
+
+// The handles the queue rows name, counted. A row whose handle could not be
+// read counts as naming every handle, as its failed test would.
+struct QueuedHandles {
+  std::unordered_map<Hwnd32, int> counts;
+  int unreadable = 0;
+
+  bool holds(Hwnd32 handle) const {
+    const auto it = counts.find(handle);
+    return unreadable > 0 || (it != counts.end() && it->second > 0);
+  }
+};
+
+}  // namespace
+
 void SwitchQueue::checkHandle(const platform::IListView& available,
                               const std::vector<Hwnd32>& handles) {
   Guard g(report_, "Form1.CheckHandle");
+  const platform::HeldRedraw held(list_);
   NumberRules numbers(locale_);
   bool rebound = false;
   const int count = g.value(100, 0, [&] { return list_.count(); });
+  const std::unordered_set<Hwnd32> listed(handles.begin(), handles.end());
+  // Both lists are read once, when a row first needs them: comparing every
+  // row with every listed window and every queued row again grows with the
+  // product of their sizes.
+  std::optional<ListedTitles> titles;
+  std::optional<QueuedHandles> queued;
+  const auto listedTitles = [&]() -> const ListedTitles& {
+    if (titles) return *titles;
+    titles.emplace();
+    titles->count = g.value(114, 0, [&] { return available.count(); });
+    for (int j = 1; j <= titles->count; ++j) {
+      std::string title;
+      // A title that cannot be read matches, as the failed test would.
+      if (g.test(116, [&] {
+            title = available.text(j);
+            return false;
+          })) {
+        titles->unreadable.push_back(j);
+      } else {
+        titles->rows[title].push_back(j);
+      }
+    }
+    return *titles;
+  };
+  const auto queuedHandles = [&]() -> QueuedHandles& {
+    if (queued) return *queued;
+    queued.emplace();
+    const int rows = g.value(120, 0, [&] { return list_.count(); });
+    for (int m = 1; m <= rows; ++m) {
+      std::optional<Hwnd32> h;
+      if (g.test(122, [&] {
+            h = handleOf(m, numbers.get());
+            return false;
+          })) {
+        ++queued->unreadable;
+      } else if (h) {
+        ++queued->counts[*h];
+      }
+    }
+    return *queued;
+  };
+
   for (int i = 1; i <= count; ++i) {
     bool found = false;
     // Handle test: the row's own handle is among the listed windows. A row
     // text that is not a number is reported once and never matches.
     std::optional<Hwnd32> own;
     g.step(106, [&] { own = textToLong(list_.text(i, kHandleText), numbers.get()); });
-    if (own) {
-      for (const Hwnd32 h : handles) {
-        if (h == *own) {
-          found = true;
-          break;
-        }
-      }
-    }
-    // Title test: a listed window with exactly the row's title that is not
-    // already queued under its own handle.
+    if (own && listed.contains(*own)) found = true;
+    // Title test: the first listed window with exactly the row's title that
+    // is not already queued under its own handle.
     Hwnd32 match = 0;
     if (!found) {
-      const int listed = g.value(114, 0, [&] { return available.count(); });
-      for (int j = 1; j <= listed; ++j) {
-        if (g.test(116, [&] { return list_.text(i, kTitle) == available.text(j); })) {
-          Hwnd32 candidate = 0;
-          g.step(118, [&] {
-            found = true;
-            candidate = handles.at(static_cast<std::size_t>(j - 1));
-          });
-          const int rows = g.value(120, 0, [&] { return list_.count(); });
-          for (int m = 1; m <= rows; ++m) {
-            if (g.test(122, [&] { return handleOf(m, numbers.get()) == candidate; })) {
-              g.step(124, [&] { found = false; });
-              break;
-            }
-          }
-          if (found) {
-            match = candidate;
-            break;
-          }
+      std::string title;
+      const bool unreadable = g.test(116, [&] {
+        title = list_.text(i, kTitle);
+        return false;
+      });
+      const ListedTitles& byTitle = listedTitles();
+      for (const int j : unreadable ? byTitle.all() : byTitle.titled(title)) {
+        Hwnd32 candidate = 0;
+        g.step(118, [&] {
+          found = true;
+          candidate = handles.at(static_cast<std::size_t>(j - 1));
+        });
+        if (queuedHandles().holds(candidate)) {
+          found = false;
+          continue;
         }
+        match = candidate;
+        break;
       }
     }
     if (!found) {
@@ -195,6 +279,9 @@ void SwitchQueue::checkHandle(const platform::IListView& available,
       if (match != 0) {
         list_.setText(i, kHandleText, std::to_string(match));
         rebound = true;
+        auto& counts = queuedHandles().counts;
+        if (own) --counts[*own];
+        ++counts[match];
       }
     });
   }

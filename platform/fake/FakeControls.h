@@ -239,6 +239,9 @@ class FakeListView : public Control<platform::IListView> {
     check(row);
     selected_ = row;
   }
+  // Repainting changes nothing a test can see: not part of a fault plan.
+  void holdRedraw(bool hold) noexcept override { holds += hold ? 1 : -1; }
+  int holds = 0;
 
   // Called before every change with its name and row; a test may throw from
   // it to make that change fail.

@@ -141,19 +141,30 @@ void FakeWindowSystem::show(Hwnd32 window, ShowCommand command) {
   if (Window* w = find(window)) w->lastShow = command;
 }
 
-std::optional<std::string> FakeSettings::read(std::string_view key) {
+platform::StoredValue FakeSettings::read(std::string_view key) {
   reads("read", key);
   if (refuseReads) throw AppError::system("Access is denied.");
+  if (otherKinds.contains(key)) return {std::nullopt, true};
   const auto it = values.find(key);
-  if (it == values.end()) return std::nullopt;
-  return it->second;
+  if (it == values.end()) return {};
+  return {it->second, false};
 }
 
 void FakeSettings::write(std::string_view key, std::string_view value) {
   acts("write", key);
   if (refuseWrites) throw AppError::system("Access is denied.");
+  if (const auto it = otherKinds.find(key); it != otherKinds.end()) otherKinds.erase(it);
   values.insert_or_assign(std::string(key), std::string(value));
   writes.emplace_back(key);
+}
+
+bool FakeSettings::writeOverText(std::string_view key, std::string_view value) {
+  acts("write", key);
+  if (refuseWrites) throw AppError::system("Access is denied.");
+  if (otherKinds.contains(key)) return false;
+  values.insert_or_assign(std::string(key), std::string(value));
+  writes.emplace_back(key);
+  return true;
 }
 
 // The fake keeps its own calendar (the standard library's), so that it does

@@ -92,10 +92,13 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
 
 class FakeSettings : public platform::ISettingsBackend, public Watched {
  public:
-  std::optional<std::string> read(std::string_view key) override;
+  platform::StoredValue read(std::string_view key) override;
   void write(std::string_view key, std::string_view value) override;
+  bool writeOverText(std::string_view key, std::string_view value) override;
 
   std::map<std::string, std::string, std::less<>> values;
+  // Keys holding a value of another kind than text (not in values).
+  std::set<std::string, std::less<>> otherKinds;
   std::vector<std::string> writes;  // keys, in the order written
   bool refuseWrites = false;
   bool refuseReads = false;

@@ -185,9 +185,20 @@ std::optional<ControlEvent> CheckBox::command(WORD code) {
 
 // --- text box ----------------------------------------------------------------
 
+std::string TextBox::caption() const {
+  return whole_ ? *whole_ : windowText(window_);
+}
+
 void TextBox::setCaption(std::string_view text) {
   Quiet quiet(settingText_);
-  setWindowText(window_, text);
+  std::wstring shown = widen(text);
+  whole_.reset();
+  if (shown.size() > kShownUnits) {
+    // Never half of a surrogate pair.
+    shown.resize(IS_HIGH_SURROGATE(shown[kShownUnits - 1]) ? kShownUnits - 1 : kShownUnits);
+    whole_.emplace(text);
+  }
+  SetWindowTextW(window_, shown.c_str());
 }
 
 void TextBox::selectAll() {
@@ -198,6 +209,8 @@ std::optional<ControlEvent> TextBox::command(WORD code) {
   switch (code) {
     case EN_CHANGE:
       if (settingText_ > 0) return std::nullopt;
+      // The user's edit of a cut text: what the box shows is the text now.
+      whole_.reset();
       return ControlEvent{ControlEvent::Kind::Change, id()};
     case EN_SETFOCUS: return ControlEvent{ControlEvent::Kind::FocusGained, id()};
     case EN_KILLFOCUS: return ControlEvent{ControlEvent::Kind::FocusLost, id()};
@@ -425,6 +438,22 @@ void ListView::select(int row) {
   send(window_, LVM_SETITEMSTATE, static_cast<WPARAM>(row - 1), address(&chosen));
   send(window_, LVM_SETSELECTIONMARK, 0, row - 1);
   send(window_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row - 1), FALSE);
+}
+
+void ListView::holdRedraw(bool hold) noexcept {
+  if (hold) {
+    if (held_++ > 0) return;
+    visibleWhenHeld_ = ControlBase::visible();
+    send(window_, WM_SETREDRAW, FALSE);
+  } else if (held_ > 0 && --held_ == 0) {
+    send(window_, WM_SETREDRAW, TRUE);
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+}
+
+// Holding the redraw may take the visible style away for the time being.
+bool ListView::visible() const {
+  return held_ > 0 ? visibleWhenHeld_ : ControlBase::visible();
 }
 
 std::optional<ControlEvent> ListView::notify(const NMHDR& header) {

@@ -117,15 +117,25 @@ class CheckBox final : public ControlBase<platform::ICheckBox> {
 
 // A one-line edit. Only the user's edits raise a change: the EN_CHANGE that
 // setting the text from code causes is swallowed.
+//
+// The edit control's work grows with the square of its line's length (a
+// million characters take many minutes under Wine), and the box shows a few
+// characters only. So a text from code longer than kShownUnits UTF-16 units
+// is shown cut there, and the whole text is what the box holds until the
+// user edits it.
 class TextBox final : public ControlBase<platform::ITextBox> {
  public:
+  static constexpr std::size_t kShownUnits = 1024;
+
   using ControlBase::ControlBase;
+  std::string caption() const override;
   void setCaption(std::string_view text) override;
   void selectAll() override;
   std::optional<ControlEvent> command(WORD code) override;
 
  private:
   int settingText_ = 0;
+  std::optional<std::string> whole_;  // a long text set from code
 };
 
 // A time-of-day picker with up-down arrows. Only the time part is used.
@@ -192,6 +202,9 @@ class ListView final : public ControlBase<platform::IListView> {
   void setText(int row, int subItem, std::string_view value) override;
   int selected() const override;
   void select(int row) override;
+  // WM_SETREDRAW; the list keeps reading as visible while held.
+  void holdRedraw(bool hold) noexcept override;
+  bool visible() const override;
   std::optional<ControlEvent> notify(const NMHDR& header) override;
   void dpiChanged(unsigned dpi) override;
 
@@ -202,6 +215,8 @@ class ListView final : public ControlBase<platform::IListView> {
 
   unsigned dpi_;
   std::vector<int> widths_;
+  int held_ = 0;
+  bool visibleWhenHeld_ = true;
 };
 
 // Makes the window of one layout entry, a child of the main window at its

@@ -127,11 +127,23 @@ void MainWindow::createTooltip() {
   for (Ctl list : {Ctl::ListView1, Ctl::ListView2}) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.uFlags = TTF_IDISHWND;
     tool.hwnd = window_.get();
     tool.uId = reinterpret_cast<UINT_PTR>(controls_[slot(list)]->window());
     tool.lpszText = text.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void MainWindow::relayToTooltip(const MSG& message) const {
+  if (tooltip_ == nullptr || message.message < WM_MOUSEFIRST || message.message > WM_MOUSELAST) {
+    return;
+  }
+  for (Ctl list : {Ctl::ListView1, Ctl::ListView2}) {
+    if (message.hwnd == controls_[slot(list)]->window()) {
+      SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+      return;
+    }
   }
 }
 

@@ -54,6 +54,11 @@ class MainWindow final : public platform::IMainWindow {
     return dynamic_cast<T&>(*controls_.at(static_cast<std::size_t>(id)));
   }
   SwitchTimer& timer() { return *timer_; }
+  // The loop hands every message here before dispatching it: the mouse's
+  // messages to the two lists reach their tooltip. (A tooltip that subclasses
+  // its tools would put every message to the lists through the subclass
+  // chain, which is slow under Wine.)
+  void relayToTooltip(const MSG& message) const;
   // Every control and the timer, as the logic sees them.
   Form1Controls controls();
 

@@ -54,43 +54,66 @@ void WindowSystem::show(Hwnd32 window, ShowCommand command) {
 
 // --- settings ----------------------------------------------------------------
 
-std::optional<std::string> RegistrySettings::read(std::string_view key) {
+platform::StoredValue RegistrySettings::read(std::string_view key) {
   const std::wstring name = widen(key);
+  const platform::StoredValue absent;
+  const platform::StoredValue otherKind{std::nullopt, true};
   // The value may change size between the two calls: ask again then.
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD bytes = 0;
     LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, keyPath_.c_str(), name.c_str(), RRF_RT_REG_SZ,
                                   nullptr, nullptr, &bytes);
-    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_UNSUPPORTED_TYPE) return std::nullopt;
+    if (status == ERROR_FILE_NOT_FOUND) return absent;
+    if (status == ERROR_UNSUPPORTED_TYPE) return otherKind;
     if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
     std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
     bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
     status = RegGetValueW(HKEY_CURRENT_USER, keyPath_.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
                           buffer.data(), &bytes);
     if (status == ERROR_MORE_DATA) continue;
-    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_UNSUPPORTED_TYPE) return std::nullopt;
+    if (status == ERROR_FILE_NOT_FOUND) return absent;
+    if (status == ERROR_UNSUPPORTED_TYPE) return otherKind;
     if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
     // The count includes the terminator the system guarantees.
     std::size_t units = bytes / sizeof(wchar_t);
     while (units > 0 && buffer[units - 1] == L'\0')
       --units;
-    return narrow(std::wstring_view(buffer.data(), units));
+    return {narrow(std::wstring_view(buffer.data(), units)), false};
   }
   throw AppError::system(systemMessage(ERROR_MORE_DATA));
 }
 
 void RegistrySettings::write(std::string_view key, std::string_view value) {
+  store(key, value, false);
+}
+
+bool RegistrySettings::writeOverText(std::string_view key, std::string_view value) {
+  return store(key, value, true);
+}
+
+bool RegistrySettings::store(std::string_view key, std::string_view value, bool overTextOnly) {
   HKEY raw = nullptr;
-  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr,
-                                   REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &raw, nullptr);
+  LSTATUS status =
+      RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &raw, nullptr);
   if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
   const RegKey opened(raw);
   const std::wstring name = widen(key);
+  if (overTextOnly) {
+    // The types read as text: any other stays.
+    DWORD type = REG_NONE;
+    status = RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, nullptr, nullptr);
+    if (status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) return false;
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+      throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+    }
+  }
   const std::wstring data = widen(value);
   const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
   status = RegSetValueExW(opened.get(), name.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(data.c_str()), bytes);
   if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+  return true;
 }
 
 void RegistrySettings::remove(std::string_view key) {

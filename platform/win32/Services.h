@@ -36,15 +36,20 @@ class RegistrySettings final : public platform::ISettingsBackend {
   // The key path below HKEY_CURRENT_USER; another one only for tests.
   explicit RegistrySettings(std::wstring keyPath = kDefaultKey) : keyPath_(std::move(keyPath)) {}
 
-  // Nothing when the key or the value is not there (or holds no text); any
-  // other refusal throws AppError with the system's words.
-  std::optional<std::string> read(std::string_view key) override;
+  // No text when the key or the value is not there, or when the value is of
+  // another type than REG_SZ (or REG_EXPAND_SZ, read expanded), which is said
+  // so; any other refusal throws AppError with the system's words.
+  platform::StoredValue read(std::string_view key) override;
   // Creates the key path when it is missing.
   void write(std::string_view key, std::string_view value) override;
+  bool writeOverText(std::string_view key, std::string_view value) override;
   // A value that is not there is no failure.
   void remove(std::string_view key);
 
  private:
+  // Stores the text; with overTextOnly, not over a value of another type.
+  bool store(std::string_view key, std::string_view value, bool overTextOnly);
+
   std::wstring keyPath_;
 };
 

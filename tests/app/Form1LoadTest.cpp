@@ -1,5 +1,8 @@
 // The first half of start-up and the close handling, through fakes.
+#include <set>
+
 #include "FormFixture.h"
+#include "switching/ScheduleSettings.h"
 
 namespace tarnavel::testing {
 namespace {
@@ -97,6 +100,47 @@ TEST_F(Load, TheStoredQueueComesBackAndIsMarked) {
 }
 
 class Close : public FormTest {};
+TEST_F(Load, ValuesOfAnotherKindAreNoticedOnceTakeTheirDefaultsAndStayUntilTheUserChangesThem) {
+  // Option1 "True" stores its group again before Option3 is read: Option3
+  // reads what was written back, as if it had been absent.
+  const Hwnd32 w = f.windows.open("Board");
+  f.settings.otherKinds = {"Queued Windows", "Option3", "Text1", "Text2"};
+  f.settings.values["Option1"] = "True";
+  load();
+  EXPECT_EQ(errorLines(),
+            (std::vector<std::string>{"in Orvendel2021/08/31.Form1.LoadQueuedWindows at line 102",
+                                      "in Orvendel2021/08/31.Form1.Form_Load at line 166",
+                                      "in Orvendel2021/08/31.Form1.Form_Load at line 184",
+                                      "in Orvendel2021/08/31.Form1.Form_Load at line 186"}));
+  EXPECT_EQ(f.dialogs.boxes[0].text.substr(0, f.dialogs.boxes[0].text.find('\r')),
+            otherKindNotice("Queued Windows"));
+  EXPECT_EQ(f.ListView2.count(), 0);
+  EXPECT_TRUE(f.Option1.value());
+  EXPECT_FALSE(f.Option3.value());
+  EXPECT_EQ(f.Text1.caption(), "0");
+  form->PushButton2_Click();  // the empty queue's refusal
+  f.dialogs.boxes.clear();
+  form->onClick(Ctl::Option3);  // the user's choice replaces the number
+  f.Timer1.setEnabled(true);
+  f.Timer1.setInterval(1000);
+  for (int i = 0; i < 3; ++i)
+    form->Timer1_Timer();
+  form->Form_QueryUnload();
+  EXPECT_TRUE(f.dialogs.boxes.empty());
+  EXPECT_EQ(f.settings.otherKinds,
+            (std::set<std::string, std::less<>>{"Queued Windows", "Text1", "Text2"}));
+  EXPECT_EQ(f.settings.values["Option3"], "True");
+
+  // Typing and adding are changes of those very settings.
+  load();
+  f.dialogs.boxes.clear();
+  textBox(f.controls, Ctl::Text1).setCaption("2");
+  form->onChange(Ctl::Text1);
+  addToQueue("Board");
+  EXPECT_EQ(f.settings.otherKinds, (std::set<std::string, std::less<>>{"Text2"}));
+  EXPECT_EQ(f.settings.values["Text1"], "2");
+  EXPECT_EQ(stored(), storedRow(std::to_string(w), "Board"));
+}
 
 TEST_F(Close, SavesTheQueueStopsTheTimerLetsMessagesRunTwiceAndEnds) {
   const Hwnd32 a = f.windows.open("Alpha");

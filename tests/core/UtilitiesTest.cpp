@@ -132,7 +132,9 @@ class SettingsTest : public ::testing::Test {
  protected:
   fake::FakeSettings backend;
   fake::FakeLocale locale;
-  Settings settings{backend, locale};
+  fake::FakeDialogs dialogs;
+  ErrorReport report{dialogs};
+  Settings settings{backend, locale, report};
 };
 
 TEST_F(SettingsTest, BooleansReadTrueFalseInAnyCaseAndNumbers) {
@@ -176,6 +178,33 @@ TEST_F(SettingsTest, TextsAreStoredAsGivenAndAbsentKeysGiveTheDefault) {
   EXPECT_EQ(settings.read("Text1", "0"), "");  // present but empty is not absent
   backend.refuseWrites = true;
   EXPECT_THROW(settings.write("Text1", "1"), AppError);
+}
+
+TEST_F(SettingsTest, AValueOfAnotherKindReadsAsAbsentOnceNoticedAndStaysUntilAChange) {
+  backend.otherKinds = {"Option3"};
+  EXPECT_EQ(settings.read("Option3", "1"), "1");
+  EXPECT_EQ(settings.read("Option3", "1"), "1");
+  report.showNotices("Form1.Form_Load", 166);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text,
+            errorMessage(otherKindNotice("Option3"), "Form1.Form_Load", 166));
+  // Storing again what the program holds keeps the value; later reads see
+  // the text written back. So does every write while restoring.
+  settings.writeBack("Option3", "False");
+  EXPECT_EQ(settings.read("Option3", "1"), "False");
+  settings.setRestoring(true);
+  settings.write("Option3", "True");
+  settings.setRestoring(false);
+  EXPECT_EQ(settings.read("Option3", "1"), "True");
+  EXPECT_TRUE(backend.otherKinds.contains("Option3"));
+  EXPECT_FALSE(backend.values.contains("Option3"));
+  // The user's change replaces it.
+  settings.write("Option3", "False");
+  EXPECT_FALSE(backend.otherKinds.contains("Option3"));
+  EXPECT_EQ(backend.values["Option3"], "False");
+  settings.writeBack("Text1", "0");  // over text, or nothing, it stores
+  EXPECT_EQ(backend.values["Text1"], "0");
+  EXPECT_EQ(dialogs.boxes.size(), 1u);
 }
 
 }  // namespace

@@ -92,6 +92,39 @@ TEST_F(Interval, ABoxThatIsNoNumberIsRepairedAndStored) {
   EXPECT_EQ(status(), "On. Next switch will occur in: 00:00:04");
 }
 
+TEST_F(Interval, TheBoxThatMakesTheIntervalTooLongIsRepairedOnceAndStored) {
+  const std::string digits(20000, '9');
+  const struct {
+    std::string h, m, s;  // typed
+    std::string wantH, wantM, wantS;
+  } cases[] = {
+      {"1e308", "0", "5", "0", "0", "5"},
+      {"0", "1e308", "5", "0", "0", "5"},
+      {"0", "0", "1e308", "0", "0", "5"},
+      {"0", "0", digits, "0", "0", "5"},
+      {"1e308", "-1e308", "5", "0", "0", "5"},
+      {"3000000", "x", "1", "0", "0", "1"},
+      // 2147482800 + 840 + 8 is one past the largest count: the seconds go.
+      {"596523", "14", "8", "596523", "14", "5"},
+      // Each alone too long, together in range: kept.
+      {"596524", "0", "-5000", "596524", "0", "-5000"},
+  };
+  queueTargets(1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.h + " " + c.m + " " + c.s.substr(0, 20));
+    chooseInterval(c.h, c.m, c.s);
+    if (f.PushButton2.caption() == "Turn On") turnOn();
+    f.dialogs.boxes.clear();
+    tick(3);
+    EXPECT_TRUE(f.dialogs.boxes.empty()) << f.dialogs.boxes.front().text;
+    EXPECT_EQ(f.Text1.caption(), c.wantH);
+    EXPECT_EQ(f.Text2.caption(), c.wantM);
+    EXPECT_EQ(f.Text3.caption(), c.wantS);
+    EXPECT_EQ(f.settings.values["Text1"], c.wantH);
+    EXPECT_EQ(f.settings.values["Text3"], c.wantS);
+  }
+}
+
 TEST_F(Interval, RemovingRowsClampsThePositionToTheLastRow) {
   queueTargets(3);
   chooseInterval("0", "0", "2");

@@ -1,6 +1,11 @@
 // The switch queue: adding and removing rows, marking them, and the stored
 // form that carries them across runs.
+#include <algorithm>
+#include <optional>
+#include <random>
+
 #include "FormFixture.h"
+#include "core/Numbers.h"
 #include "windows/SwitchQueue.h"
 
 namespace tarnavel::testing {
@@ -71,6 +76,20 @@ TEST_F(Restore, ATitleHoldingTheTerminatorComesBackAsTwoRows) {
   f.settings.values["Queued Windows"] = storedRow("5", "a||||||||234|||b");
   load();
   EXPECT_EQ(f.ListView2.count(), 2);
+}
+
+TEST_F(Restore, RestoringAndMarkingChangeTheRowsWithTheirRepaintingHeld) {
+  f.windows.open("Board");
+  f.settings.values["Queued Windows"] = storedRow("101", "Board", "45") + storedRow("102", "Gone");
+  int unheld = 0;
+  f.ListView2.onChange = [&](std::string_view op, int) {
+    if (op != "addColumn" && f.ListView2.holds == 0) ++unheld;
+  };
+  load();
+  EXPECT_EQ(f.ListView2.count(), 2);
+  EXPECT_EQ(queueRow(1)[2], "Valid");
+  EXPECT_EQ(unheld, 0);
+  EXPECT_EQ(f.ListView2.holds, 0);
 }
 
 class Check : public FormTest {};
@@ -144,6 +163,84 @@ TEST_F(Check, AHandleTextThatIsNoNumberIsReportedOnceAndCanStillBeFoundByTitle) 
   EXPECT_EQ(queueRow(1)[0], std::to_string(w));
   EXPECT_EQ(queueRow(1)[2], "Valid");
   EXPECT_EQ(queueRow(2)[2], "Invalid");
+}
+
+// The marking as first written, for comparison: every row against every
+// listed window and, for each title match, against every row again.
+std::vector<std::pair<std::string, std::string>> markedRowByRow(
+    std::vector<std::pair<std::string, std::string>> rows,  // handle text, title
+    const std::vector<std::pair<Hwnd32, std::string>>& listed) {
+  const auto handleOf = [](const std::string& text) -> std::optional<Hwnd32> {
+    const auto v = readNumber(text, NumberFormat{});
+    if (!v || *v < -2147483648.0 || *v > 2147483647.0) return std::nullopt;
+    return roundToLong(*v);
+  };
+  std::vector<std::pair<std::string, std::string>> marked;  // handle text, status
+  for (auto& row : rows) {
+    const auto own = handleOf(row.first);
+    bool found = std::ranges::any_of(listed, [&](const auto& w) { return own == w.first; });
+    for (std::size_t j = 0; !found && j < listed.size(); ++j) {
+      if (row.second != listed[j].second) continue;
+      found = std::ranges::none_of(
+          rows, [&](const auto& m) { return handleOf(m.first) == listed[j].first; });
+      if (found) row.first = std::to_string(listed[j].first);
+    }
+    marked.emplace_back(row.first, found ? "Valid" : "Invalid");
+  }
+  return marked;
+}
+
+TEST(CheckAgainstRowByRow, RandomQueuesAreMarkedAndReboundAlike) {
+  std::mt19937 random(20260101);
+  const std::vector<std::string> titles = {"Board", "Console", "Mail", "Clock", ""};
+  for (int round = 0; round < 400; ++round) {
+    fake::FakeForm f;
+    f.settings.values["StartStopState"] = "Off";
+    const auto pick = [&](std::size_t n) { return random() % n; };
+    for (std::size_t w = pick(6); w > 0; --w)
+      f.windows.open(titles[pick(titles.size() - 1)]);
+    std::vector<Hwnd32> live;
+    for (const auto& w : f.windows.windows)
+      live.push_back(w.handle);
+    std::string stored;
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (std::size_t r = pick(10); r > 0; --r) {
+      std::string handle = std::to_string(900 + pick(4));  // stale, sometimes twice
+      if (!live.empty() && pick(3) == 0) handle = std::to_string(live[pick(live.size())]);
+      if (pick(12) == 0) handle = "junk";
+      rows.emplace_back(handle, titles[pick(titles.size())]);
+      stored += storedRow(rows.back().first, rows.back().second);
+    }
+    f.settings.values["Queued Windows"] = stored;
+    Form1 form(f.controls, f.services);
+    form.Form_Load();
+    std::vector<std::pair<Hwnd32, std::string>> listed;
+    for (int j = 1; j <= f.ListView1.count(); ++j)
+      listed.emplace_back(form.availableHandles().at(static_cast<std::size_t>(j - 1)),
+                          f.ListView1.text(j));
+    std::vector<std::pair<std::string, std::string>> shown;
+    for (int i = 1; i <= f.ListView2.count(); ++i)
+      shown.emplace_back(f.ListView2.text(i, 0), f.ListView2.text(i, 2));
+    ASSERT_EQ(shown, markedRowByRow(rows, listed)) << "round " << round << ": " << stored;
+  }
+}
+
+TEST_F(Check, ReadsEachRowAFewTimesNotOnceForEveryOtherRow) {
+  // Stale rows under the title of a window that the last row queues under
+  // its own handle: each of them finds that window taken.
+  const Hwnd32 live = f.windows.open("Console");
+  f.windows.open("Mail");
+  std::string rows;
+  for (int k = 0; k < 300; ++k)
+    rows += storedRow(std::to_string(1000 + k), k % 2 ? "Console" : "Nowhere");
+  f.settings.values["Queued Windows"] = rows + storedRow(std::to_string(live), "Console");
+  load();
+  int reads = 0;
+  f.ListView2.onRead = [&](int, int) { ++reads; };
+  form->CheckHandle();
+  EXPECT_EQ(queueRow(2)[2], "Invalid");
+  EXPECT_EQ(queueRow(301)[2], "Valid");
+  EXPECT_LE(reads, 3 * 301);
 }
 
 class Edit : public FormTest {};

@@ -481,6 +481,29 @@ TEST_F(WindowTest, OnlyTheUsersEditsOfATextBoxAreChanges) {
   EXPECT_EQ(end, 3u);
 }
 
+TEST_F(WindowTest, ALongTextFromCodeIsShownCutAndHeldWholeUntilTheUserEdits) {
+  auto& text = window.control<TextBox>(Ctl::Text3);
+  const HWND h = hwnd(Ctl::Text3);
+  const std::string digits(50000, '9');
+  text.setCaption(digits);
+  EXPECT_EQ(text.caption(), digits);
+  EXPECT_EQ(GetWindowTextLengthW(h), static_cast<int>(TextBox::kShownUnits));
+  // A cut never splits a surrogate pair.
+  const std::string astral = std::string(TextBox::kShownUnits - 1, 'a') +
+                             "\xF0\x9F\x98\x80"
+                             "b";
+  text.setCaption(astral);
+  EXPECT_EQ(text.caption(), astral);
+  EXPECT_EQ(GetWindowTextLengthW(h), static_cast<int>(TextBox::kShownUnits) - 1);
+  text.setCaption("5");
+  EXPECT_EQ(text.caption(), "5");
+  text.setCaption(digits);
+  SendMessageW(h, EM_SETSEL, 0, 0);
+  SendMessageW(h, WM_CHAR, L'1', 1);  // the user types
+  EXPECT_EQ(text.caption(), "1" + std::string(TextBox::kShownUnits, '9'));
+  EXPECT_EQ(events.count("change", Ctl::Text3), 1);
+}
+
 TEST_F(WindowTest, TheWeekdayListChoosesOnlyItsExactNames) {
   auto& combo = window.control<ComboBox>(Ctl::cboWeekly);
   const HWND h = hwnd(Ctl::cboWeekly);
@@ -582,6 +605,24 @@ TEST_F(WindowTest, ListColumnsKeepTheirTwipsAndHideWhenNarrow) {
   EXPECT_FALSE(GetWindowLongPtrW(h, GWL_STYLE) & (LVS_SORTASCENDING | LVS_SORTDESCENDING));
 }
 
+TEST_F(WindowTest, AListWithItsRepaintingHeldTakesRowsAndStillReadsAsVisible) {
+  auto& list = window.control<ListView>(Ctl::ListView2);
+  list.addColumn("Handle", 1000);
+  const bool shown = list.visible();
+  list.holdRedraw(true);
+  list.holdRedraw(true);
+  for (int k = 1; k <= 300; ++k)
+    EXPECT_EQ(list.add(std::to_string(k)), k);
+  EXPECT_EQ(list.visible(), shown);
+  list.holdRedraw(false);
+  EXPECT_EQ(list.visible(), shown);
+  list.holdRedraw(false);
+  list.holdRedraw(false);  // one release too many changes nothing
+  EXPECT_EQ(list.count(), 300);
+  EXPECT_EQ(list.text(300), "300");
+  EXPECT_EQ(list.visible(), shown);
+}
+
 TEST_F(WindowTest, ListRowsAreOneBasedAndOutOfRangeRowsAreRefused) {
   auto& list = window.control<ListView>(Ctl::ListView2);
   list.addColumn("Handle", 1000);
@@ -671,7 +712,25 @@ TEST_F(WindowTest, BothListsCarryTheirTooltip) {
     tool.lpszText = text;
     SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(narrow(text), kListTooltip);
+    // The tooltip does not subclass the lists (every message to a list would
+    // go through the subclass chain): the message loop relays the mouse.
+    ASSERT_TRUE(SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_EQ(tool.uFlags & TTF_SUBCLASS, 0u);
   }
+  static std::vector<HWND> relayed;
+  relayed.clear();
+  const SUBCLASSPROC watch = [](HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (m == TTM_RELAYEVENT) relayed.push_back(reinterpret_cast<const MSG*>(lp)->hwnd);
+    return DefSubclassProc(w, m, wp, lp);
+  };
+  SetWindowSubclass(tooltip, watch, 1, 0);
+  MessageLoop loop(window);
+  PostMessageW(hwnd(Ctl::ListView2), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  PostMessageW(hwnd(Ctl::ListView1), WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(hwnd(Ctl::ListView1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  loop.doEvents();
+  RemoveWindowSubclass(tooltip, watch, 1);
+  EXPECT_EQ(relayed, (std::vector<HWND>{hwnd(Ctl::ListView2), hwnd(Ctl::ListView1)}));
 }
 
 TEST_F(WindowTest, TheTimerTicksOnlyWhileEnabledWithAPositiveInterval) {
@@ -1326,6 +1385,8 @@ TEST(Resources, TheManifestBringsVersionSixControls) {
 
 // --- registry ----------------------------------------------------------------
 
+using platform::StoredValue;
+
 class RegistryTest : public ::testing::Test {
  protected:
   ~RegistryTest() override { RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str()); }
@@ -1338,23 +1399,23 @@ TEST_F(RegistryTest, TheRunEntryIsAddedAndRemovedAndItsProgramIsThisOne) {
   RunEntry run(path);
   run.remove("tarnavel.exe");  // not there: no failure
   run.add("tarnavel.exe", "\"C:\\Users\\A B\\tarnavel.exe\"");
-  EXPECT_EQ(settings.read("tarnavel.exe"),
+  EXPECT_EQ(settings.read("tarnavel.exe").text,
             std::optional<std::string>("\"C:\\Users\\A B\\tarnavel.exe\""));
   run.remove("tarnavel.exe");
-  EXPECT_FALSE(settings.read("tarnavel.exe").has_value());
+  EXPECT_EQ(settings.read("tarnavel.exe"), StoredValue{});
   EXPECT_TRUE(run.programPath().ends_with("tarnavel_win32_tests.exe"));
 }
 
 TEST_F(RegistryTest, AnAbsentKeyOrValueReadsAsNothing) {
-  EXPECT_FALSE(settings.read("Queued Windows").has_value());
+  EXPECT_EQ(settings.read("Queued Windows"), StoredValue{});
   settings.write("Weekly", "Monday");
-  EXPECT_FALSE(settings.read("Queued Windows").has_value());
-  EXPECT_EQ(settings.read("Weekly"), std::optional<std::string>("Monday"));
+  EXPECT_EQ(settings.read("Queued Windows"), StoredValue{});
+  EXPECT_EQ(settings.read("Weekly"), (StoredValue{"Monday", false}));
 }
 
 TEST_F(RegistryTest, TextIsStoredAsRegSzInUtf16AndReadBack) {
   settings.write("Queued Windows", kMixedUtf8);
-  EXPECT_EQ(settings.read("Queued Windows"), std::optional<std::string>(kMixedUtf8));
+  EXPECT_EQ(settings.read("Queued Windows").text, std::optional<std::string>(kMixedUtf8));
   wchar_t raw[128] = {};
   DWORD type = 0;
   DWORD bytes = sizeof(raw);
@@ -1365,19 +1426,50 @@ TEST_F(RegistryTest, TextIsStoredAsRegSzInUtf16AndReadBack) {
   EXPECT_EQ(std::wstring(raw), kMixedUtf16);
 
   settings.write("Queued Windows", "");
-  EXPECT_EQ(settings.read("Queued Windows"), std::optional<std::string>(""));
+  EXPECT_EQ(settings.read("Queued Windows").text, std::optional<std::string>(""));
   const std::string big = std::string(70000, 'q') + kMixedUtf8;
   settings.write("Queued Windows", big);
-  EXPECT_EQ(settings.read("Queued Windows"), std::optional<std::string>(big));
+  EXPECT_EQ(settings.read("Queued Windows").text, std::optional<std::string>(big));
   settings.write("Queued Windows", "short");
-  EXPECT_EQ(settings.read("Queued Windows"), std::optional<std::string>("short"));
+  EXPECT_EQ(settings.read("Queued Windows").text, std::optional<std::string>("short"));
 }
 
-TEST_F(RegistryTest, AValueThatHoldsNoTextReadsAsNothing) {
-  settings.write("Text1", "0");
+TEST_F(RegistryTest, AValueOfAnotherTypeReadsAsNoTextAndStaysUnlessReplaced) {
   const DWORD number = 5;
-  RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"Number", REG_DWORD, &number, sizeof(number));
-  EXPECT_FALSE(settings.read("Number").has_value());
+  const BYTE bytes[] = {'1', 0, 0, 0};
+  const wchar_t lines[] = L"7\0\0";
+  const struct {
+    const wchar_t* name;
+    DWORD type;
+    const void* data;
+    DWORD size;
+  } others[] = {{L"Option3", REG_DWORD, &number, sizeof(number)},
+                {L"Queued Windows", REG_BINARY, bytes, sizeof(bytes)},
+                {L"Text1", REG_MULTI_SZ, lines, sizeof(lines)}};
+  for (const auto& o : others) {
+    SCOPED_TRACE(narrow(o.name));
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), o.name, o.type, o.data, o.size),
+              ERROR_SUCCESS);
+    const std::string key = narrow(o.name);
+    EXPECT_EQ(settings.read(key), (StoredValue{std::nullopt, true}));
+    EXPECT_FALSE(settings.writeOverText(key, "0"));
+    DWORD type = 0;
+    ASSERT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, path.c_str(), o.name, RRF_RT_ANY, &type, nullptr, nullptr),
+        ERROR_SUCCESS);
+    EXPECT_EQ(type, o.type);
+    settings.write(key, "1");
+    EXPECT_EQ(settings.read(key), (StoredValue{"1", false}));
+  }
+  // Over text or nothing, the text is stored; an expandable text is text.
+  EXPECT_TRUE(settings.writeOverText("Weekly", "Monday"));
+  EXPECT_TRUE(settings.writeOverText("Weekly", "Friday"));
+  EXPECT_EQ(settings.read("Weekly").text, std::optional<std::string>("Friday"));
+  const wchar_t expandable[] = L"x";
+  RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"Weekly", REG_EXPAND_SZ, expandable,
+                  sizeof(expandable));
+  EXPECT_EQ(settings.read("Weekly"), (StoredValue{"x", false}));
+  EXPECT_TRUE(settings.writeOverText("Weekly", "Sunday"));
 }
 
 TEST_F(RegistryTest, ARefusalCarriesTheSystemsWords) {

@@ -97,7 +97,7 @@ struct Session {
 // The boxes shown during start-up are answered with OK; they are failures
 // unless the caller takes them (startupBoxes).
 std::unique_ptr<Session> startProgram(Ctx& ctx, std::vector<MessageBoxInfo>* startupBoxes = nullptr,
-                                      bool mayBeHidden = false);
+                                      int timeoutMs = kStartTimeoutMs, bool mayBeHidden = false);
 
 // Fails for every message box the program shows now and answers it.
 void expectNoBox(Ctx& ctx, Session& s, const std::string& when);

@@ -594,6 +594,8 @@ std::vector<Case> tarnavelCases() {
     cases.push_back(std::move(c));
   for (auto& c : lifecycleCases())
     cases.push_back(std::move(c));
+  for (auto& c : hostileCases())
+    cases.push_back(std::move(c));
   return cases;
 }
 

@@ -8,10 +8,12 @@
 namespace e2e {
 
 // Every case of the program: the window, list and queue cases, the
-// switching cases, then the cases of the program's life around monitoring.
+// switching cases, the cases of the program's life around monitoring, then
+// the cases of hostile settings.
 std::vector<Case> tarnavelCases();
 std::vector<Case> switchingCases();
 std::vector<Case> lifecycleCases();
+std::vector<Case> hostileCases();
 // Not a test: the window set up for the README's screenshot (--picture).
 std::vector<Case> pictureCases();
 

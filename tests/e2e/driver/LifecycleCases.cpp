@@ -404,7 +404,7 @@ void startInTrayCase(Ctx& ctx) {
   freshSettings(ctx);
   ctx.require(writeSetting(kWindowsStartup, L"On") && writeSetting(kMinimized, L"On"),
               "could not write the settings");
-  auto s = startProgram(ctx, nullptr, true);
+  auto s = startProgram(ctx, nullptr, kStartTimeoutMs, true);
   bool everShown = false;
   waitUntil(
       [&] {

@@ -136,6 +136,18 @@ bool writeSetting(const std::wstring& name, const std::wstring& value) {
   return rc == ERROR_SUCCESS;
 }
 
+bool writeSettingRaw(const std::wstring& name, const RegValue& value) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  LONG rc = RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size()));
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
 SettingsWatch::SettingsWatch() {
   if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_NOTIFY | KEY_READ,
                       nullptr, &key_, nullptr) != ERROR_SUCCESS) {

@@ -36,6 +36,8 @@ std::optional<RegValue> readSettingRaw(const std::wstring& name);
 // not REG_SZ (typeOut tells which type was found, REG_NONE when absent).
 std::optional<std::wstring> readSetting(const std::wstring& name, DWORD* typeOut = nullptr);
 bool writeSetting(const std::wstring& name, const std::wstring& value);
+// A value of any type, as a hand edit or another program may leave it.
+bool writeSettingRaw(const std::wstring& name, const RegValue& value);
 
 // The same for a value of any key below HKEY_CURRENT_USER.
 std::optional<RegValue> readUserValueRaw(const std::wstring& keyPath, const std::wstring& name);
