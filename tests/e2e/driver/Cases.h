@@ -13,5 +13,7 @@ std::vector<Case> tarnavelCases();
 std::vector<Case> switchingCases();
 // Not a test: the window set up for the README's screenshot (--picture).
 std::vector<Case> pictureCases();
+// The hover pointer, with and without the cursor file beside the program.
+std::vector<Case> pointerCases();
 
 }  // namespace e2e
