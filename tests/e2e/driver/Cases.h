@@ -15,5 +15,8 @@ std::vector<Case> switchingCases();
 std::vector<Case> pictureCases();
 // The hover pointer, with and without the cursor file beside the program.
 std::vector<Case> pointerCases();
+// The installer and the uninstaller; run only when --setup names the installer
+// (or when a case of theirs is named).
+std::vector<Case> installCases();
 
 }  // namespace e2e
