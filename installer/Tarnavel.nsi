@@ -146,9 +146,6 @@ Section "Uninstall"
   Call un.CloseRunning
   Delete "$INSTDIR\tarnavel.exe"
   Delete "$INSTDIR\HAND-M.CUR"
-  Delete "$INSTDIR\Uninstall.exe"
-  ; Only if nothing else was put there.
-  RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
@@ -164,4 +161,9 @@ Section "Uninstall"
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "Software\Kestrine"
   ${EndIf}
+
+  ; The folder goes last, and only if nothing else was put there: once it is
+  ; gone, everything else is done.
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
 SectionEnd

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -106,23 +107,67 @@ std::wstring shortcutTarget(const std::wstring& link) {
 
 // --- running the installer and the uninstaller -------------------------------
 
-// Starts a command line; the process, or null.
-HANDLE launch(const std::wstring& commandLine) {
-  std::wstring cmd = commandLine;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
-    return nullptr;
+// The installers and uninstallers a case starts, and what they start, run in
+// one job that ends them with the case. Their standard handles are NUL: one
+// left running with the driver's would keep the runner's output open.
+class Processes {
+ public:
+  Processes() {
+    job_ = CreateJobObjectW(nullptr, nullptr);
+    if (job_) {
+      JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+      limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+      SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    null_ = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        &inherited, OPEN_EXISTING, 0, nullptr);
   }
-  CloseHandle(pi.hThread);
-  return pi.hProcess;
-}
+  ~Processes() { endAll(); }
+  Processes(const Processes&) = delete;
+  Processes& operator=(const Processes&) = delete;
+
+  // Starts a command line; the process, or null.
+  HANDLE launch(const std::wstring& commandLine) {
+    std::wstring cmd = commandLine;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = null_;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &si, &pi)) {
+      return nullptr;
+    }
+    if (job_) AssignProcessToJobObject(job_, pi.hProcess);
+    ResumeThread(pi.hThread);
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+  }
+
+  void endAll() {
+    if (job_) CloseHandle(job_);
+    job_ = nullptr;
+    if (null_ != INVALID_HANDLE_VALUE) CloseHandle(null_);
+    null_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE job_ = nullptr;
+  HANDLE null_ = INVALID_HANDLE_VALUE;
+};
+
+struct Installed {
+  std::wstring folder;  // ...\Programs\Tarnavel, no closing backslash
+  std::wstring exe;
+  std::wstring link;
+  std::shared_ptr<Processes> processes;
+};
 
 // Runs a command line to its end and checks that it ended with 0.
-void runToEnd(Ctx& ctx, const std::wstring& commandLine, const std::string& what) {
-  HANDLE process = launch(commandLine);
+void runToEnd(Ctx& ctx, const Installed& at, const std::wstring& commandLine,
+              const std::string& what) {
+  HANDLE process = at.processes->launch(commandLine);
   ctx.require(process != nullptr, what + ": could not start " + quoted(commandLine));
   const DWORD waited = WaitForSingleObject(process, kSetupTimeoutMs);
   DWORD code = 1;
@@ -133,12 +178,6 @@ void runToEnd(Ctx& ctx, const std::wstring& commandLine, const std::string& what
               what + ": did not end within " + std::to_string(kSetupTimeoutMs / 1000) + " s");
   ctx.require(code == 0, what + ": ended with " + std::to_string(code));
 }
-
-struct Installed {
-  std::wstring folder;  // ...\Programs\Tarnavel, no closing backslash
-  std::wstring exe;
-  std::wstring link;
-};
 
 Installed where() {
   Installed at;
@@ -165,23 +204,38 @@ Installed prepare(Ctx& ctx) {
   freshSettings(ctx);
   RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
   deleteRunValue();
-  const Installed at = where();
+  Installed at = where();
   ctx.require(!exists(at.folder), utf8(at.folder) + " is there before the installer ran");
+  at.processes = std::make_shared<Processes>();
+  // What a case that failed left: the installation (uninstalled in place, so
+  // that the uninstaller's end is the end), then every process.
+  ctx.atEnd([at] {
+    const std::wstring uninstaller = at.folder + L"\\Uninstall.exe";
+    if (exists(uninstaller)) {
+      if (HANDLE p = at.processes->launch(L"\"" + uninstaller + L"\" /S _?=" + at.folder)) {
+        WaitForSingleObject(p, kSetupTimeoutMs);
+        CloseHandle(p);
+      }
+      DeleteFileW(uninstaller.c_str());
+      RemoveDirectoryW(at.folder.c_str());
+    }
+    at.processes->endAll();
+  });
   return at;
 }
 
 void installSilently(Ctx& ctx, const Installed& at, const std::string& when) {
-  runToEnd(ctx, L"\"" + ctx.options().setupPath + L"\" /S", "the installer " + when);
+  runToEnd(ctx, at, L"\"" + ctx.options().setupPath + L"\" /S", "the installer " + when);
   ctx.require(exists(at.exe), "the installer " + when + " put no " + utf8(at.exe));
 }
 
 // Runs the uninstaller as "Apps & features" does it silently, and waits for
 // its copy (which it runs from the temporary folder, so that it can delete
-// itself) to have removed the folder.
+// itself) to have removed the folder, its last step.
 void uninstallSilently(Ctx& ctx, const Installed& at, const std::string& when) {
   const auto quiet = regText(kUninstallKey, L"QuietUninstallString");
   ctx.require(quiet.has_value(), when + ": no QuietUninstallString");
-  runToEnd(ctx, *quiet, "the uninstaller " + when);
+  runToEnd(ctx, at, *quiet, "the uninstaller " + when);
   ctx.require(waitUntil([&] { return !exists(at.folder); }, kSetupTimeoutMs, 100),
               "the uninstaller " + when + " left " + utf8(at.folder));
 }
@@ -191,12 +245,6 @@ void uninstallSilently(Ctx& ctx, const Installed& at, const std::string& when) {
 void installCase(Ctx& ctx) {
   const Installed at = prepare(ctx);
   installSilently(ctx, at, "(/S)");
-  ctx.atEnd([at] {
-    if (exists(at.folder)) {
-      HANDLE p = launch(L"\"" + at.folder + L"\\Uninstall.exe\" /S");
-      if (p) CloseHandle(p);
-    }
-  });
 
   // The files, the same as the build's, and the shortcut.
   const std::wstring& built = ctx.options().appPath;
@@ -296,27 +344,28 @@ HWND findWindow(HWND parent, const std::wstring& text) {
   return found.hwnd;
 }
 
-// Presses a button of the uninstaller's dialog the way the dialog hears it.
-void pressIn(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+// Presses a button of the uninstaller's dialog the way the dialog hears it,
+// once it shows text and can be pressed: the dialog ignores a press of a
+// disabled button, and "Close" shows while the uninstaller is still at work.
+bool pressWhenReady(HWND dialog, int id, const std::wstring& text) {
+  const HWND button = GetDlgItem(dialog, id);
+  if (!waitUntil([&] { return IsWindowEnabled(button) && remoteText(button) == text; },
+                 kSetupTimeoutMs, 50)) {
+    return false;
+  }
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  return true;
 }
 
 void uninstallBoxCase(Ctx& ctx) {
   const Installed at = prepare(ctx);
   ctx.require(writeSetting(L"Text3", L"7"), "could not write a setting");
   installSilently(ctx, at, "(/S)");
-  ctx.atEnd([at] {
-    if (exists(at.folder)) {
-      HANDLE p = launch(L"\"" + at.folder + L"\\Uninstall.exe\" /S");
-      if (p) CloseHandle(p);
-    }
-  });
 
   // The uninstaller with its pages, as "Apps & features" starts it.
   const auto uninstall = regText(kUninstallKey, L"UninstallString");
   ctx.require(uninstall.has_value(), "no UninstallString");
-  HANDLE first = launch(*uninstall);
+  HANDLE first = at.processes->launch(*uninstall);
   ctx.require(first != nullptr, "could not start " + quoted(*uninstall));
   CloseHandle(first);
   HWND dialog = nullptr;
@@ -329,14 +378,11 @@ void uninstallBoxCase(Ctx& ctx) {
       "no box " + quoted(kRemoveSettingsBox));
   ctx.check(SendMessageW(box, BM_GETCHECK, 0, 0) == BST_UNCHECKED, "the box is ticked at first");
   SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
-  pressIn(dialog, IDOK);  // "Uninstall"
+  ctx.require(pressWhenReady(dialog, IDOK, L"&Uninstall"), "\"Uninstall\" cannot be pressed");
   ctx.require(waitUntil([&] { return !exists(at.exe); }, kSetupTimeoutMs, 100),
               "the uninstaller did not remove tarnavel.exe");
   // The last page: "Close" ends it.
-  ctx.require(
-      waitUntil([&] { return findWindow(dialog, L"&Close") != nullptr; }, kSetupTimeoutMs, 100),
-      "the uninstaller did not come to its end");
-  pressIn(dialog, IDOK);
+  ctx.require(pressWhenReady(dialog, IDOK, L"&Close"), "the uninstaller did not come to its end");
   ctx.check(waitUntil([&] { return !IsWindow(dialog); }, kChangeTimeoutMs),
             "the uninstaller did not close");
   ctx.check(!keyExists(kSettingsKey), "with the box ticked, the settings are left");
