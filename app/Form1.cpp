@@ -5,6 +5,7 @@
 #include "core/Numbers.h"
 #include "core/TimerPause.h"
 #include "help/HelpMessage.h"
+#include "help/HoverPointer.h"
 #include "platform/Errors.h"
 #include "windows/ListHelp.h"
 
@@ -274,8 +275,12 @@ void Form1::onFocus(Ctl control, bool gained) {
   }
 }
 
-// The hover pointer comes with its part.
-void Form1::onMouseMove(Ctl) {}
+void Form1::onMouseMove(Ctl control) {
+  if (!hoverPointerFor(control)) return;  // no handler of its own
+  const std::string_view name =
+      control == Ctl::None ? std::string_view("Form") : layoutOf(control).name;
+  unguarded("Form1." + std::string(name) + "_MouseMove", [&] { hoverOver(ui_.Form, control); });
+}
 
 // --- the tray ---------------------------------------------------------------
 

@@ -13,6 +13,7 @@ TARNAVEL_PACKAGES=(
   xvfb openbox trayer xdotool x11-utils imagemagick
   fonts-liberation
   procps psmisc
+  nsis zip
 )
 
 # Installs the packages that are missing, and only those, so that
@@ -47,6 +48,18 @@ build_preset() {
 
 build_host() { build_preset host host; }
 build_windows() { build_preset windows-cross win; }
+
+# The version of resources/version.h as major.minor.patch ("1.0.0").
+tarnavel_version() {
+  local part value parts=()
+  for part in MAJOR MINOR PATCH; do
+    value=$(sed -n "s/^#define TARNAVEL_VERSION_$part \{1,\}\([0-9]\{1,\}\).*/\1/p" \
+      "$TARNAVEL_ROOT/resources/version.h")
+    [ -n "$value" ] || return 1
+    parts+=("$value")
+  done
+  (IFS=.; echo "${parts[*]}")
+}
 
 TARNAVEL_EXE="$TARNAVEL_ROOT/build/win/platform/win32/tarnavel.exe"
 TARNAVEL_E2E="$TARNAVEL_ROOT/build/win/tests/e2e/tarnavel_e2e.exe"

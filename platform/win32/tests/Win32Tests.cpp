@@ -873,6 +873,42 @@ TEST_F(WindowTest, TheCustomPointerNeedsACursorFile) {
   DeleteFileW(junk.c_str());
 }
 
+// The hand the build puts beside the program (and beside these tests): over
+// a button it is the image of the system's pointer size, its hot spot on the
+// fingertip, an opaque pixel in the top row.
+TEST_F(WindowTest, TheShippedHandShowsOverAButtonWithItsHotSpotOnTheFingertip) {
+  wchar_t module[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, module, MAX_PATH);
+  std::wstring path = module;
+  path = path.substr(0, path.find_last_of(L'\\') + 1) + L"HAND-M.CUR";
+  ASSERT_NO_THROW(window.loadCustomPointer(narrow(path)));
+  window.setPointer(MousePointer::Custom);
+  SendMessageW(main(), WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd(Ctl::PushButton3)),
+               MAKELPARAM(HTCLIENT, 0));
+  const HCURSOR hand = GetCursor();
+  ASSERT_NE(hand, LoadCursorW(nullptr, IDC_ARROW));
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(hand, &info));
+  ASSERT_NE(info.hbmColor, nullptr);
+  const int size = GetSystemMetrics(SM_CXCURSOR);
+  BITMAPINFO format{};
+  format.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * size);
+  const HDC dc = GetDC(nullptr);
+  const int rows = GetDIBits(dc, info.hbmColor, 0, size, pixels.data(), &format, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  ASSERT_EQ(rows, size);
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(info.xHotspot, static_cast<DWORD>(size * 23 / 64));  // 11 of 32 pixels
+  EXPECT_EQ(info.yHotspot, 0u);
+  const std::uint32_t tip = pixels[info.xHotspot];
+  EXPECT_GE(tip >> 24, 0xC0u) << std::hex << tip;           // opaque
+  EXPECT_LE(tip & 0xFFu, 0x40u) << std::hex << tip;         // the dark outline
+  EXPECT_EQ(pixels[0] >> 24, 0u) << std::hex << pixels[0];  // clear around the hand
+}
+
 TEST_F(WindowTest, ThePointerSettingShowsOverTheWindowAndEveryControl) {
   // A mouse message of 0: the pointer is asked for, no mouse moved.
   const auto ask = [&](Ctl over) {

@@ -590,6 +590,8 @@ std::vector<Case> tarnavelCases() {
       {"table_limit", "1001 windows are listed, the 1002nd is reported", tableLimitCase},
       {"delete_clear", "\"Delete Selected Item From Queue\" and \"Clear All\"", deleteClearCase},
   };
+  for (auto& c : pointerCases())
+    cases.push_back(std::move(c));
   for (auto& c : switchingCases())
     cases.push_back(std::move(c));
   for (auto& c : lifecycleCases())

@@ -16,5 +16,10 @@ std::vector<Case> lifecycleCases();
 std::vector<Case> hostileCases();
 // Not a test: the window set up for the README's screenshot (--picture).
 std::vector<Case> pictureCases();
+// The hover pointer, with and without the cursor file beside the program.
+std::vector<Case> pointerCases();
+// The installer and the uninstaller; run only when --setup names the installer
+// (or when a case of theirs is named).
+std::vector<Case> installCases();
 
 }  // namespace e2e

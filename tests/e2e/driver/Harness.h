@@ -12,6 +12,7 @@ namespace e2e {
 struct Options {
   std::wstring appPath;           // tarnavel.exe
   std::wstring selfPath;          // this driver
+  std::wstring setupPath;         // the installer, for the install cases (--setup)
   std::wstring screenshotSignal;  // handshake file prefix for the runner's screenshot
   std::wstring xdotoolDir;        // the runner's folder for xdotool calls (Xdotool.h)
   bool verbose = false;

@@ -80,6 +80,9 @@ int wmain(int argc, wchar_t** argv) {
     if (arg == L"--close") return closeAll();
     if (arg == L"--app") {
       options.appPath = value();
+    } else if (arg == L"--setup") {
+      // The installer (Tarnavel-Setup-<version>.exe) of the install cases.
+      options.setupPath = value();
     } else if (arg == L"--case") {
       only.push_back(utf8(value()));
     } else if (arg == L"--list") {
@@ -103,6 +106,10 @@ int wmain(int argc, wchar_t** argv) {
     options.appPath = dir + L"tarnavel.exe";
   }
   auto cases = selftest ? selfTestCases() : picture ? pictureCases() : tarnavelCases();
+  if (!selftest && !picture && (!options.setupPath.empty() || !only.empty() || list)) {
+    for (auto& c : installCases())
+      cases.push_back(std::move(c));
+  }
   if (list) {
     for (const auto& c : cases)
       printLine(c.name + " - " + c.summary);
