@@ -134,6 +134,11 @@ bool fitsLong(double value) {
   return inLongRange(nearestEven(value));
 }
 
+bool readsAsSeconds(std::string_view text, const NumberFormat& format) {
+  const auto value = readNumber(text, format);
+  return value && fitsLong(*value);
+}
+
 std::int32_t textToLong(std::string_view text, const NumberFormat& format) {
   const auto value = readNumber(text, format);
   if (!value) throw AppError::typeMismatch();

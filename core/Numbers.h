@@ -25,6 +25,10 @@ std::int32_t roundToLong(double value);
 // NaN does not fit).
 bool fitsLong(double value);
 
+// Whether a text is a time in seconds the switch timer can count: it reads
+// as a number whose nearest whole number fits 32 bits ("1e10" does not).
+bool readsAsSeconds(std::string_view text, const NumberFormat& format);
+
 // A text converted to a 32-bit whole number: AppError::typeMismatch() when it
 // does not read as a number, AppError::overflow() when it is out of range.
 std::int32_t textToLong(std::string_view text, const NumberFormat& format);

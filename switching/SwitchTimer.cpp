@@ -144,9 +144,10 @@ void SwitchTimer::Timer1_Timer() {
   } else if (g.test(318, [&] { return cx_.ui.Option7.value(); })) {
     // The row's own time before switch is the wait before it is activated.
     std::optional<double> time;
+    // A time too long for the count of seconds is passed over like no time.
     const bool numeric = g.test(320, [&] {
       time = readNumber(queue.text(c.QueueIndex, kTime), format);
-      return time.has_value();
+      return time.has_value() && fitsLong(*time);
     });
     if (numeric) {
       g.step(322, [&] {

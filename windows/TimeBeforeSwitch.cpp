@@ -5,8 +5,10 @@
 
 namespace tarnavel {
 
+// A time the timer could not count ("1e10" seconds) is asked for again like
+// one that is no number, rather than overflowing at every turn of its row.
 bool TimeBeforeSwitch::readsAsNumber(std::string_view text) const {
-  return tarnavel::readsAsNumber(text, cx_.sys.locale.numberFormat());
+  return readsAsSeconds(text, cx_.sys.locale.numberFormat());
 }
 
 void TimeBeforeSwitch::ShowListColumn() {

@@ -225,6 +225,22 @@ TEST_F(Custom, EachRowWaitsItsOwnTimeAndARowWithoutOneIsPassedOver) {
   EXPECT_EQ(f.ListView2.selected(), 1);
 }
 
+TEST_F(Custom, ATimeTooLongToCountIsAskedAgainAndPassedOverWithoutABox) {
+  queueTargets(2);
+  f.dialogs.answers = {"10", "1e10"};  // 1e10 seconds is refused like no number
+  form->onClick(Ctl::Option7);
+  ASSERT_EQ(queueRow(1)[3], "10");
+  ASSERT_EQ(queueRow(2)[3], "");
+  f.ListView2.setText(2, kTime, "1e10");  // as a hand-edited stored queue brings it
+  f.dialogs.answers = {std::nullopt};
+  turnOn();
+  tick(10);
+  EXPECT_EQ(switched(), (std::vector<Hwnd32>{targets[0]}));
+  tick(10);  // row 2 is passed over, row 1 comes again after its ten seconds
+  EXPECT_EQ(switched(), (std::vector<Hwnd32>{targets[0]}));
+  EXPECT_EQ(f.dialogs.boxes.size(), 0u);
+}
+
 class Daily : public SwitchTest {
  protected:
   void chooseDaily(TimeOfDay at) {
