@@ -48,12 +48,31 @@ std::string twoDigits(int n) {
   return s.size() < 2 ? "0" + s : s;
 }
 
+// Whether the pattern holds the letter outside its quoted texts.
+bool patternHas(std::string_view p, char letter) {
+  bool quoted = false;
+  for (const char c : p) {
+    if (c == '\'') {
+      quoted = !quoted;
+    } else if (c == letter && !quoted) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string formatTimeOfDay(TimeOfDay time, const TimeFormat& format) {
   std::string out;
   bool wroteSeconds = false;
   const std::string_view p = format.pattern;
+  // A 12-hour hour without its day-half marker (none in the pattern, or the
+  // locale's is empty) would read back as the wrong half of the day: such an
+  // hour is written on the 24-hour clock.
+  const std::string& marker = time.hour < 12 ? format.am : format.pm;
+  const bool twelveHour = patternHas(p, 't') && !marker.empty();
+  const bool hasSeconds = patternHas(p, 's');
   for (std::size_t i = 0; i < p.size();) {
     const char c = p[i];
     std::size_t run = 1;
@@ -61,7 +80,7 @@ std::string formatTimeOfDay(TimeOfDay time, const TimeFormat& format) {
       ++run;
     switch (c) {
       case 'h': {
-        const int h12 = time.hour % 12 == 0 ? 12 : time.hour % 12;
+        const int h12 = !twelveHour ? time.hour : time.hour % 12 == 0 ? 12 : time.hour % 12;
         out += run >= 2 ? twoDigits(h12) : std::to_string(h12);
         break;
       }
@@ -69,7 +88,7 @@ std::string formatTimeOfDay(TimeOfDay time, const TimeFormat& format) {
       case 'm':
         out += run >= 2 ? twoDigits(time.minute) : std::to_string(time.minute);
         // A format without seconds still writes them, right after the minutes.
-        if (p.find('s') == std::string_view::npos) {
+        if (!hasSeconds) {
           out += ':' + twoDigits(time.second);
           wroteSeconds = true;
         }
@@ -78,11 +97,10 @@ std::string formatTimeOfDay(TimeOfDay time, const TimeFormat& format) {
         out += run >= 2 ? twoDigits(time.second) : std::to_string(time.second);
         wroteSeconds = true;
         break;
-      case 't': {
-        const std::string& marker = time.hour < 12 ? format.am : format.pm;
-        out += run >= 2 ? marker : marker.substr(0, 1);
-        break;
-      }
+      // The whole marker even for one "t": a first letter does not always
+      // tell the halves apart (Japanese "午前", "午後") and may be a part
+      // of a character.
+      case 't': out += marker; break;
       case '\'': {
         const auto close = p.find('\'', i + 1);
         const auto end = close == std::string_view::npos ? p.size() : close;

@@ -7,6 +7,7 @@ TARNAVEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # What a fresh Debian/Ubuntu machine needs to build and test everything.
 TARNAVEL_PACKAGES=(
   cmake ninja-build g++ pkg-config
+  clang libclang-rt-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64

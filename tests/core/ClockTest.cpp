@@ -32,8 +32,15 @@ TEST(TimeText, FollowsTheLocaleFormatAndAlwaysCarriesSeconds) {
 
 TEST(TimeText, ReadsBackEveryFormItWritesAndAcrossFormats) {
   const TimeFormat formats[] = {
-      {"h:mm:ss tt", "AM", "PM"}, {"HH:mm:ss", "", ""}, {"tt h:mm:ss", "오전", "오후"},
-      {"H.mm.ss", "", ""},        {"H.mm", "", ""},     {"hh:mm:ss tt", "a.m.", "p.m."}};
+      {"h:mm:ss tt", "AM", "PM"},
+      {"HH:mm:ss", "", ""},
+      {"tt h:mm:ss", "오전", "오후"},
+      {"H.mm.ss", "", ""},
+      {"H.mm", "", ""},
+      {"hh:mm:ss tt", "a.m.", "p.m."},
+      // 12-hour patterns that would lose the day half: no marker, or empty ones.
+      {"h:mm:ss", "AM", "PM"},
+      {"tt h:mm:ss", "", ""}};
   for (const auto& format : formats) {
     for (int s = 0; s < 86400; s += 3607) {
       const TimeOfDay t{s / 3600, s / 60 % 60, s % 60};
