@@ -73,6 +73,11 @@ struct FindTraits {
   static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void close(Handle h) noexcept { FindClose(h); }
 };
+struct LibraryTraits {
+  using Handle = HMODULE;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { FreeLibrary(h); }
+};
 // A top-level window of ours. The window procedure releases the handle at
 // WM_NCDESTROY when the window goes away by other means.
 struct WindowTraits {
@@ -88,6 +93,7 @@ using RegKey = Owned<RegKeyTraits>;
 using FindHandle = Owned<FindTraits>;
 using Hook = Owned<HookTraits>;
 using Window = Owned<WindowTraits>;
+using Library = Owned<LibraryTraits>;
 
 // A registered window class, unregistered when its owner goes. The windows of
 // the class must be gone by then.
