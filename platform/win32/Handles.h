@@ -73,6 +73,11 @@ struct FindTraits {
   static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void close(Handle h) noexcept { FindClose(h); }
 };
+struct KernelTraits {
+  using Handle = HANDLE;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { CloseHandle(h); }
+};
 // A top-level window of ours. The window procedure releases the handle at
 // WM_NCDESTROY when the window goes away by other means.
 struct WindowTraits {
@@ -87,6 +92,7 @@ using Cursor = Owned<CursorTraits>;
 using RegKey = Owned<RegKeyTraits>;
 using FindHandle = Owned<FindTraits>;
 using Hook = Owned<HookTraits>;
+using KernelHandle = Owned<KernelTraits>;
 using Window = Owned<WindowTraits>;
 
 // A registered window class, unregistered when its owner goes. The windows of
