@@ -335,10 +335,12 @@ void Form1::cSysTray1_MouseUp() {
 }
 
 void Form1::onKeyT(const KeyTEvent& event) {
-  if (!chord_.onKeyT(event)) return;
-  // The chord is no sign that someone is at the computer.
-  unattended_.ownInput();
-  PushButton2_Click();
+  const bool chord = chord_.onKeyT(event);
+  // The chord, up to the release of its T, is no sign that someone is at
+  // the computer.
+  if (chord || (!event.down && chordDown_)) unattended_.ownInput();
+  chordDown_ = chord;
+  if (chord) PushButton2_Click();
 }
 
 void Form1::Timer1_Timer() {

@@ -129,6 +129,8 @@ class Form1 final : public FormEvents {
   ScheduleSettings schedule_;
   Monitoring monitoring_;
   ToggleChord chord_;
+  // The last T key-down was the chord.
+  bool chordDown_ = false;
   StartUp startUp_;
   ReopenedWindows reopened_;
   Unattended unattended_;

@@ -21,9 +21,11 @@ inline constexpr std::string_view kFindReopenedKey = "Find Reopened Windows";
 inline constexpr std::string_view kSkipMissingKey = "Skip Missing Windows";
 inline constexpr std::string_view kStatusPaused = "On. Paused while the computer is in use.";
 // Input this soon after one of our own activations or the hotkey is taken
-// as ours: the keys of the chord are released after it fires, and a window
-// brought forward under the pointer can report a move of it.
-inline constexpr std::uint32_t kOwnInputMilliseconds = 1000;
+// as ours: the system reports a window brought forward under the pointer as
+// a move of it a moment later, and the chord's keys are let go after it
+// fires. Short beside the shortest interval between switches (one second),
+// so that the user's own input is never all taken for ours.
+inline constexpr std::uint32_t kOwnInputMilliseconds = 500;
 
 class Unattended {
  public:
