@@ -7,6 +7,7 @@
 #include "help/HelpMessage.h"
 #include "help/HoverPointer.h"
 #include "platform/Errors.h"
+#include "resources/version.h"
 #include "windows/ListHelp.h"
 
 namespace tarnavel {
@@ -36,6 +37,12 @@ TrayEvents trayEventsOf(Form1& form) {
 
 }  // namespace
 
+std::string aboutText() {
+  return std::string(kDisplayName) + "\r\nVersion " + std::string(version::kText) +
+         "\r\n\r\nSupport: " + std::string(kSupportAddress) +
+         "\r\nContact: " + std::string(kContactPage);
+}
+
 Form1::Form1(Form1Controls& ui, Services& sys)
     : cSysTray1(sys.tray, sys.loop, trayEventsOf(*this)),
       ui_(ui),
@@ -48,7 +55,14 @@ Form1::Form1(Form1Controls& ui, Services& sys)
       timer_(cx_, schedule_),
       schedule_(cx_, timer_.countdown, times_),
       monitoring_(cx_, timer_.countdown, times_),
-      startUp_(cx_) {}
+      startUp_(cx_),
+      reopened_(cx_, queue_),
+      unattended_(cx_, reopened_) {
+  timer_.unattended = &unattended_;
+  unattended_.showHeld = [this](bool held) {
+    cSysTray1.setTrayTip(held ? kStatusPaused : kDisplayName);
+  };
+}
 
 template <class F>
 void Form1::unguarded(std::string_view procedure, F&& handler) {
@@ -112,6 +126,8 @@ void Form1::Form_Load() {
   g.step(252, [&] { cSysTray1.setInTray(true); });
   // The last step: from now on Ctrl+Shift+T toggles monitoring.
   g.step(254, [&] { sys_.hook.install(); });
+  // The Options box's choices, which report their own failures.
+  unattended_.load();
 }
 
 void Form1::restoreSettings(Guard& g) {
@@ -319,7 +335,12 @@ void Form1::cSysTray1_MouseUp() {
 }
 
 void Form1::onKeyT(const KeyTEvent& event) {
-  if (chord_.onKeyT(event)) PushButton2_Click();
+  const bool chord = chord_.onKeyT(event);
+  // The chord, up to the release of its T, is no sign that someone is at
+  // the computer.
+  if (chord || (!event.down && chordDown_)) unattended_.ownInput();
+  chordDown_ = chord;
+  if (chord) PushButton2_Click();
 }
 
 void Form1::Timer1_Timer() {
@@ -328,6 +349,9 @@ void Form1::Timer1_Timer() {
 
 void Form1::PushButton2_Click() {
   monitoring_.PushButton2_Click();
+  // A hold lasts only while monitoring is on, so a click during one turned
+  // monitoring off.
+  unattended_.release();
   // Turning monitoring on minimises the window, and the resize that follows
   // sends it to the tray. A shown window raises that resize itself (this
   // then finds it in the tray already); a hidden one does not.
@@ -356,11 +380,16 @@ void Form1::PushButton1_Click() {
   Guard g(report_, "Form1.PushButton1_Click");
   g.step(100, [&] { loadWindows(); });
   g.step(102, [&] { CheckHandle(); });
+  if (unattended_.choices().findReopened) g.step(102, [&] { unattended_.queueChanged(); });
 }
 
 void Form1::PushButton3_Click() {
   queue_.addSelected(ui_.ListView1, windowList_.handles(), sys_.dialogs, appTitle_,
                      [this](int row) { SetTimeBeforeCwitch(row); });
+  // The new row's program and window class are recorded while it is open.
+  if (unattended_.choices().findReopened) {
+    unguarded("Form1.PushButton3_Click", [&] { unattended_.queueChanged(); });
+  }
 }
 
 void Form1::ListView1_DblClick() {
@@ -380,6 +409,33 @@ void Form1::PushButton5_Click() {
 }
 void Form1::PushButton8_Click() {
   queue_.clearInvalid();
+}
+
+// --- the system menu --------------------------------------------------------
+
+void Form1::onMenu(MenuItem item) {
+  switch (item) {
+    case MenuItem::Options: return mnuOptions_Click();
+    case MenuItem::About: return mnuAbout_Click();
+  }
+}
+
+void Form1::mnuOptions_Click() {
+  Guard g(report_, "Form1.mnuOptions_Click");
+  // No switch takes the foreground from the box while the user is in it.
+  TimerPause pause(ui_.Timer1);
+  pause.pause(g, 100, 102, 104, 106);
+  g.step(108, [&] {
+    sys_.dialogs.optionsBox(appTitle_, unattended_.choices(), [&](const UnattendedChoices& wanted) {
+      unguarded("Form1.mnuOptions_Click", [&] { unattended_.change(wanted); });
+    });
+  });
+  pause.resume(g, 110, 112, 114);
+}
+
+void Form1::mnuAbout_Click() {
+  Guard g(report_, "Form1.mnuAbout_Click");
+  g.step(100, [&] { sys_.dialogs.messageBox(aboutText(), kMbOk, appTitle_); });
 }
 
 // --- help -------------------------------------------------------------------

@@ -15,12 +15,18 @@
 #include "switching/Monitoring.h"
 #include "switching/ScheduleSettings.h"
 #include "switching/SwitchTimer.h"
+#include "switching/Unattended.h"
 #include "tray/SysTray.h"
+#include "windows/Reopened.h"
 #include "windows/SwitchQueue.h"
 #include "windows/TimeBeforeSwitch.h"
 #include "windows/WindowList.h"
 
 namespace tarnavel {
+
+// The "About Tarnavel" box: the version, the support address and the
+// contact page.
+std::string aboutText();
 
 class Form1 final : public FormEvents {
  public:
@@ -54,6 +60,7 @@ class Form1 final : public FormEvents {
     cSysTray1.DispatchTrayMessage(notification, id);
   }
   void onTaskbarCreated() override { cSysTray1.TaskbarCreated(); }
+  void onMenu(MenuItem item) override;
 
   // --- the handlers, by their names ----------------------------------------
   void PushButton1_Click();   // Refresh List
@@ -69,6 +76,9 @@ class Form1 final : public FormEvents {
   void ListView1_DblClick();
   void ListView2_DblClick();
   void Timer1_Timer();
+  // The system menu's "Options..." and "About Tarnavel".
+  void mnuOptions_Click();
+  void mnuAbout_Click();
 
   void loadWindows();
   void LoadQueuedWindows();
@@ -86,6 +96,8 @@ class Form1 final : public FormEvents {
   Countdown& countdown() { return timer_.countdown; }
   const std::string& savedOnCaption() const { return monitoring_.SavedOnCaption; }
   bool hiddenInTray() const { return hiddenInTray_; }
+  const Unattended& unattended() const { return unattended_; }
+  const ReopenedWindows& reopened() const { return reopened_; }
 
   cSysTray cSysTray1;
 
@@ -117,7 +129,11 @@ class Form1 final : public FormEvents {
   ScheduleSettings schedule_;
   Monitoring monitoring_;
   ToggleChord chord_;
+  // The last T key-down was the chord.
+  bool chordDown_ = false;
   StartUp startUp_;
+  ReopenedWindows reopened_;
+  Unattended unattended_;
 };
 
 }  // namespace tarnavel

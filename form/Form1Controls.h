@@ -59,6 +59,7 @@ struct Services {
   platform::IKeyboardHook& hook;
   platform::IRunEntry& run;
   platform::INotifyArea& tray;
+  platform::IUserInput& input;
 };
 
 }  // namespace tarnavel

@@ -10,6 +10,9 @@
 
 namespace tarnavel {
 
+// The items the program adds to the main window's system menu.
+enum class MenuItem { Options, About };
+
 class FormEvents {
  public:
   virtual ~FormEvents() = default;
@@ -33,6 +36,8 @@ class FormEvents {
   virtual void onTrayMessage(std::uint32_t notification, std::int32_t id) = 0;
   // The taskbar (re)started: an icon it had is gone.
   virtual void onTaskbarCreated() = 0;
+  // An item of ours chosen in the window's system menu.
+  virtual void onMenu(MenuItem item) = 0;
 };
 
 }  // namespace tarnavel

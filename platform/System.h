@@ -21,6 +21,11 @@ class IDialogs {
   // The typed answer, or nothing when the user cancelled.
   virtual std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                               std::string_view preset) = 0;
+  // The Options box, showing the choices as given. Every change the user
+  // makes reaches changed at once, with all the choices as they now stand;
+  // the box returns when it is closed.
+  virtual void optionsBox(std::string_view title, const UnattendedChoices& current,
+                          const std::function<void(const UnattendedChoices&)>& changed) = 0;
 };
 
 // Other applications' top-level windows.
@@ -42,6 +47,24 @@ class IWindowSystem {
   // SetWindowPos with SWP_NOMOVE | SWP_NOSIZE: joins or leaves the topmost band.
   virtual void setBand(Hwnd32 window, ZBand band) = 0;
   virtual void show(Hwnd32 window, ShowCommand command) = 0;
+
+  // IsWindow: the handle names a window now.
+  virtual bool exists(Hwnd32 window) = 0;
+  // The full path of the executable whose process owns the window; empty
+  // when it cannot be read (gone, or a process the user may not query).
+  virtual std::string programPath(Hwnd32 window) = 0;
+  // The window's class name; empty when it is gone.
+  virtual std::string windowClass(Hwnd32 window) = 0;
+};
+
+// The system's last keyboard or mouse input, from any program.
+class IUserInput {
+ public:
+  virtual ~IUserInput() = default;
+  // GetLastInputInfo: the tick count of the last input.
+  virtual std::uint32_t lastInputTick() = 0;
+  // GetTickCount: milliseconds since the system started, wrapping.
+  virtual std::uint32_t tickCount() = 0;
 };
 
 // What the settings store holds under a key.

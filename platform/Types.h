@@ -105,4 +105,21 @@ struct TimeFormat {
   std::string pm = "PM";
 };
 
+// The choices of the Options box. Every one is off by default, and with all
+// of them off the program behaves as it always has.
+inline constexpr int kResumeAfterDefault = 60;
+inline constexpr int kResumeAfterMin = 1;
+inline constexpr int kResumeAfterMax = 3600;
+struct UnattendedChoices {
+  // No switch while the last input of any program is more recent than
+  // resumeAfterSeconds.
+  bool pauseWhenInUse = false;
+  int resumeAfterSeconds = kResumeAfterDefault;
+  // A queued window whose program reopened it is found again.
+  bool findReopened = false;
+  // A turn whose window is gone goes straight on to the next row with one.
+  bool skipMissing = false;
+  friend bool operator==(const UnattendedChoices&, const UnattendedChoices&) = default;
+};
+
 }  // namespace tarnavel

@@ -66,6 +66,28 @@ bool SwitchTimer::needsRepair(std::size_t k, const NumberFormat& format) const {
   return false;
 }
 
+// A held tick is no tick at all: the count stays where it stopped and the
+// time of the last tick stays that of the last one before the hold, so a
+// daily or weekly moment inside the hold is caught by the first tick after
+// it. Only today's moment, though: a hold that lasted past midnight does
+// not bring back the day before.
+bool SwitchTimer::holds() {
+  if (unattended == nullptr || !unattended->choices().pauseWhenInUse) {
+    if (unattended != nullptr) unattended->release();
+    return false;
+  }
+  if (cx_.ui.ListView2.count() == 0) return false;
+  switch (unattended->tick()) {
+    case Unattended::Hold::Run: return false;
+    case Unattended::Hold::Hold: return true;
+    case Unattended::Hold::Resumed: break;
+  }
+  auto& c = countdown;
+  const std::int64_t startOfToday = dayOf(cx_.sys.clock.now()) * 86400;
+  if (c.thisTick && *c.thisTick < startOfToday) c.thisTick = startOfToday - 1;
+  return false;
+}
+
 bool SwitchTimer::monitoringOn() const {
   return cx_.ui.PushButton2.caption() == kTurnOff;
 }
@@ -106,6 +128,7 @@ void SwitchTimer::Timer1_Timer() {
   Guard g(cx_.report, "Form1.Timer1_Timer");
   auto& queue = cx_.ui.ListView2;
   auto& c = countdown;
+  if (holds()) return;
   // Every tick counts for the daily and weekly moments, also one that finds
   // the queue empty: a moment that passed meanwhile is not caught later.
   c.noteTick(localSeconds(cx_.sys.clock.now()));
@@ -238,14 +261,32 @@ void SwitchTimer::switchSequence(Guard& g, const SequenceLabels& l, bool weekly,
                  {ui.Option5, ShowCommand::Maximized},
                  {ui.Option6, ShowCommand::Minimize},
                  {ui.Option8, ShowCommand::Show}};
+  // With the Options box's choices, a turn whose window is gone goes to the
+  // window found again, or on to the next row with one; with no row left,
+  // the turn does nothing.
+  bool noWindow = false;
   for (std::size_t k = 0; k < std::size(choices); ++k) {
     if (g.test(l.showTests[k], [&] { return choices[k].option.value(); })) {
       g.step(l.showCalls[k], [&] {
+        if (unattended != nullptr && unattended->decidesTurns()) {
+          const int row = unattended->turnFor(c.QueueIndex);
+          if (row == 0) {
+            noWindow = true;
+            return;
+          }
+          c.QueueIndex = row;
+        }
         const Hwnd32 handle = textToLong(queue.text(c.QueueIndex, kHandleText), format);
         SwitchTo(cx_.report, cx_.sys.windows, handle, choices[k].command);
+        if (unattended != nullptr) unattended->ownInput();
       });
       break;
     }
+  }
+  if (noWindow) {
+    g.step(l.enable, [&] { cx_.ui.Timer1.setEnabled(true); });
+    g.step(l.interval, [&] { cx_.ui.Timer1.setInterval(kTickMilliseconds); });
+    return;
   }
 
   advance(g, l.advance, l.wrapTest, l.wrap);

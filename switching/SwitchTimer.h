@@ -6,6 +6,7 @@
 #include "form/Context.h"
 #include "switching/Countdown.h"
 #include "switching/ScheduleSettings.h"
+#include "switching/Unattended.h"
 
 namespace tarnavel {
 
@@ -39,6 +40,8 @@ class SwitchTimer {
   // not after this one, and no switch happened on that day yet.
   bool momentHasCome(bool weekly);
   bool monitoringOn() const;
+  // Holding while the computer is in use: true when this tick holds.
+  bool holds();
   // Whether interval box k (hours, minutes, seconds) must be repaired.
   bool needsRepair(std::size_t k, const NumberFormat& format) const;
 
@@ -47,6 +50,8 @@ class SwitchTimer {
 
  public:
   Countdown countdown;
+  // The Options box's choices; without them the tick is as it always was.
+  Unattended* unattended = nullptr;
 };
 
 }  // namespace tarnavel

@@ -88,6 +88,9 @@ struct FakeForm {
   FakeKeyboardHook hook;
   FakeRunEntry run;
   FakeNotifyArea tray;
+  // Outside the failure plan: the program asks it only for choices that
+  // are off unless a test turns them on.
+  FakeUserInput input;
 
   Form1Controls controls{
       .Form = Form,
@@ -138,7 +141,8 @@ struct FakeForm {
                     .loop = loop,
                     .hook = hook,
                     .run = run,
-                    .tray = tray};
+                    .tray = tray,
+                    .input = input};
 
  private:
   // Puts each fake, named as the program knows it, under the one plan.

@@ -47,6 +47,18 @@ int FakeDialogs::messageBox(std::string_view text, int style, std::string_view t
   return kIdOk;
 }
 
+void FakeDialogs::optionsBox(std::string_view title, const UnattendedChoices& current,
+                             const std::function<void(const UnattendedChoices&)>& changed) {
+  acts("optionsBox");
+  optionsShown.emplace_back(std::string(title), current);
+  if (whileShown) whileShown();
+  UnattendedChoices now = current;
+  for (const auto& edit : optionsEdits) {
+    edit(now);
+    changed(now);
+  }
+}
+
 std::optional<std::string> FakeDialogs::inputBox(std::string_view prompt, std::string_view title,
                                                  std::string_view preset) {
   acts("inputBox");
@@ -68,6 +80,31 @@ Hwnd32 FakeWindowSystem::openBelow(std::string title, std::uint32_t style) {
   const Hwnd32 h = next_ += 0x10;
   windows.push_back(Window{h, std::move(title), style});
   return h;
+}
+
+Hwnd32 FakeWindowSystem::openAs(Hwnd32 handle, std::string title, std::string program,
+                                std::string windowClass) {
+  windows.insert(windows.begin(),
+                 Window{handle, std::move(title), kAppStyle, false, ShowCommand::Show,
+                        std::move(program), std::move(windowClass)});
+  return handle;
+}
+
+bool FakeWindowSystem::exists(Hwnd32 window) {
+  reads("exists");
+  return find(window) != nullptr;
+}
+
+std::string FakeWindowSystem::programPath(Hwnd32 window) {
+  reads("programPath");
+  const Window* w = find(window);
+  return w ? w->program : std::string();
+}
+
+std::string FakeWindowSystem::windowClass(Hwnd32 window) {
+  reads("windowClass");
+  const Window* w = find(window);
+  return w ? w->windowClass : std::string();
 }
 
 void FakeWindowSystem::close(Hwnd32 window) {

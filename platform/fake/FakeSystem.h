@@ -40,6 +40,10 @@ class FakeDialogs : public platform::IDialogs, public Watched {
   int messageBox(std::string_view text, int style, std::string_view title) override;
   std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                       std::string_view preset) override;
+  // Shows the box: records what it showed, then makes the edits in order,
+  // each a change of the user's on the choices as they stand.
+  void optionsBox(std::string_view title, const UnattendedChoices& current,
+                  const std::function<void(const UnattendedChoices&)>& changed) override;
 
   std::vector<Shown> boxes;
   std::vector<Asked> prompts;
@@ -47,6 +51,9 @@ class FakeDialogs : public platform::IDialogs, public Watched {
   std::deque<std::optional<std::string>> answers;
   // Runs while a box is up, as the messages dispatched under it would.
   std::function<void()> whileShown;
+  // What the Options box showed, and the edits the user makes in it.
+  std::vector<std::pair<std::string, UnattendedChoices>> optionsShown;
+  std::vector<std::function<void(UnattendedChoices&)>> optionsEdits;
 };
 
 class FakeWindowSystem : public platform::IWindowSystem, public Watched {
@@ -57,12 +64,17 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
     std::uint32_t style;
     bool topmost = false;
     ShowCommand lastShow = ShowCommand::Show;
+    std::string program = "C:\\Apps\\viewer.exe";
+    std::string windowClass = "ViewerFrame";
   };
 
   // A new window on top of the Z order; its handle.
   Hwnd32 open(std::string title, std::uint32_t style = kAppStyle);
   // A new window at the bottom of the Z order.
   Hwnd32 openBelow(std::string title, std::uint32_t style = kAppStyle);
+  // A new window on top under a handle given, as the system reuses the
+  // handle of a window that closed.
+  Hwnd32 openAs(Hwnd32 handle, std::string title, std::string program, std::string windowClass);
   void close(Hwnd32 window);
   Window* find(Hwnd32 window);
   const Window* find(Hwnd32 window) const;
@@ -76,6 +88,9 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
   void setForeground(Hwnd32 window) override;
   void setBand(Hwnd32 window, ZBand band) override;
   void show(Hwnd32 window, ShowCommand command) override;
+  bool exists(Hwnd32 window) override;
+  std::string programPath(Hwnd32 window) override;
+  std::string windowClass(Hwnd32 window) override;
 
   static constexpr std::uint32_t kAppStyle = kStyleVisible | kStyleMaximizeBox;
   // Top of the Z order first.
@@ -247,6 +262,19 @@ class FakeRunEntry : public platform::IRunEntry, public Watched {
   std::string path = "C:\\Tools\\tarnavel.exe";
   std::map<std::string, std::string, std::less<>> entries;
   bool refuses = false;
+};
+
+// The last input time and the tick count, as the test sets them.
+class FakeUserInput : public platform::IUserInput {
+ public:
+  std::uint32_t lastInputTick() override { return lastInput; }
+  std::uint32_t tickCount() override { return now; }
+  // Input from the user, as of now.
+  void touch() { lastInput = now; }
+  void advance(std::uint32_t milliseconds) { now += milliseconds; }
+
+  std::uint32_t now = 0xFFFF0000;  // near the wrap, which must not matter
+  std::uint32_t lastInput = 0xFFFF0000 - 3600000;
 };
 
 class FakeKeyboardHook : public platform::IKeyboardHook, public Watched {

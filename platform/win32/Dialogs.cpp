@@ -56,6 +56,7 @@ struct Item {
   DWORD style;
   DWORD exStyle;
   short x, y, cx, cy;  // dialog units
+  const wchar_t* text = L"";
 };
 
 // The layout in dialog units before the prompt is measured: the prompt at the
@@ -65,11 +66,38 @@ constexpr short kDialogHeight = 78;
 constexpr Item kItems[] = {
     {kStaticAtom, kPromptId, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 7, 7, 188, 40},
     {kEditAtom, kEditId, ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 7, 57, 246, 14},
-    {kButtonAtom, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 203, 7, 50, 14},
-    {kButtonAtom, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 0, 203, 25, 50, 14},
+    {kButtonAtom, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 203, 7, 50, 14, L"OK"},
+    {kButtonAtom, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 0, 203, 25, 50, 14, L"Cancel"},
 };
 
-std::vector<DWORD> inputTemplate(bool standalone) {
+// The Options box: its choices in tab order, then Close, the default button.
+constexpr int kPauseId = 200;
+constexpr int kResumeLabelId = 201;
+constexpr int kResumeId = 202;
+constexpr int kResumeUnitId = 203;
+constexpr int kFindId = 204;
+constexpr int kSkipId = 205;
+constexpr short kOptionsWidth = 250;
+constexpr short kOptionsHeight = 98;
+constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+constexpr Item kOptionItems[] = {
+    {kButtonAtom, kPauseId, kCheck, 0, 7, 7, 236, 12,
+     L"Pause switching while the computer is in use"},
+    {kStaticAtom, kResumeLabelId, SS_LEFT | SS_NOPREFIX, 0, 19, 25, 44, 9, L"Resume after"},
+    {kEditAtom, kResumeId, ES_LEFT | ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 64,
+     23, 28, 13},
+    {kStaticAtom, kResumeUnitId, SS_LEFT | SS_NOPREFIX, 0, 96, 25, 140, 9,
+     L"seconds without input"},
+    {kButtonAtom, kFindId, kCheck, 0, 7, 42, 236, 12,
+     L"Find a queued window again when its program reopens it"},
+    {kButtonAtom, kSkipId, kCheck, 0, 7, 58, 236, 12,
+     L"Go straight on when a queued window cannot be found"},
+    {kButtonAtom, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 193, 77, 50, 14, L"Close"},
+};
+
+template <std::size_t N>
+std::vector<DWORD> dialogTemplate(bool standalone, short width, short height,
+                                  const Item (&items)[N]) {
   // The dialog takes the system's message font, by name and size at 96 DPI;
   // the dialog manager scales it for the monitor.
   const LOGFONTW font = messageFont(96);
@@ -85,11 +113,11 @@ std::vector<DWORD> inputTemplate(bool standalone) {
   t.dword(0);      // helpID
   t.dword(exStyle);
   t.dword(style);
-  t.word(static_cast<WORD>(std::size(kItems)));
+  t.word(static_cast<WORD>(N));
   t.shortValue(0);
   t.shortValue(0);
-  t.shortValue(kDialogWidth);
-  t.shortValue(kDialogHeight);
+  t.shortValue(width);
+  t.shortValue(height);
   t.word(0);    // no menu
   t.word(0);    // the standard dialog class
   t.text(L"");  // the title is set when the box opens
@@ -98,7 +126,7 @@ std::vector<DWORD> inputTemplate(bool standalone) {
   t.byte(font.lfItalic);
   t.byte(font.lfCharSet);
   t.text(font.lfFaceName);
-  for (const Item& item : kItems) {
+  for (const Item& item : items) {
     t.alignDword();
     t.dword(0);  // helpID
     t.dword(item.exStyle);
@@ -110,10 +138,14 @@ std::vector<DWORD> inputTemplate(bool standalone) {
     t.dword(static_cast<DWORD>(item.id));
     t.word(0xFFFF);
     t.word(item.atom);
-    t.text(item.atom == kButtonAtom ? (item.id == IDOK ? L"OK" : L"Cancel") : L"");
+    t.text(item.text);
     t.word(0);  // no creation data
   }
   return t.finish();
+}
+
+std::vector<DWORD> inputTemplate(bool standalone) {
+  return dialogTemplate(standalone, kDialogWidth, kDialogHeight, kItems);
 }
 
 struct InputState {
@@ -225,6 +257,87 @@ INT_PTR CALLBACK inputProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
   return FALSE;
 }
 
+struct OptionsState {
+  std::wstring title;
+  UnattendedChoices choices;
+  const std::function<void(const UnattendedChoices&)>* changed;
+  bool filling = true;
+};
+
+bool checked(HWND dialog, int id) {
+  return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+// The seconds typed, when they are a whole number in range.
+std::optional<int> typedSeconds(HWND dialog) {
+  const std::string text = windowText(GetDlgItem(dialog, kResumeId));
+  if (text.empty() || text.size() > 4) return std::nullopt;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value < kResumeAfterMin || value > kResumeAfterMax) return std::nullopt;
+  return value;
+}
+
+INT_PTR CALLBACK optionsProcedure(HWND dialog, UINT message, WPARAM wParam,
+                                  LPARAM lParam) noexcept {
+  try {
+    auto* state = reinterpret_cast<OptionsState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+      case WM_INITDIALOG: {
+        state = reinterpret_cast<OptionsState*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        SetWindowTextW(dialog, state->title.c_str());
+        const UnattendedChoices& c = state->choices;
+        CheckDlgButton(dialog, kPauseId, c.pauseWhenInUse ? BST_CHECKED : BST_UNCHECKED);
+        SetDlgItemTextW(dialog, kResumeId, std::to_wstring(c.resumeAfterSeconds).c_str());
+        SendDlgItemMessageW(dialog, kResumeId, EM_LIMITTEXT, 4, 0);
+        CheckDlgButton(dialog, kFindId, c.findReopened ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog, kSkipId, c.skipMissing ? BST_CHECKED : BST_UNCHECKED);
+        state->filling = false;
+        return TRUE;  // the focus goes to the first choice
+      }
+      case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const int code = HIWORD(wParam);
+        if (id == IDOK || id == IDCANCEL) {
+          EndDialog(dialog, id);
+          return TRUE;
+        }
+        if (state == nullptr || state->filling) break;
+        UnattendedChoices next = state->choices;
+        if (code == BN_CLICKED && (id == kPauseId || id == kFindId || id == kSkipId)) {
+          next.pauseWhenInUse = checked(dialog, kPauseId);
+          next.findReopened = checked(dialog, kFindId);
+          next.skipMissing = checked(dialog, kSkipId);
+        } else if (code == EN_CHANGE && id == kResumeId) {
+          // A number out of range is not taken; the stored one stays.
+          if (const auto seconds = typedSeconds(dialog)) next.resumeAfterSeconds = *seconds;
+        } else if (code == EN_KILLFOCUS && id == kResumeId && !typedSeconds(dialog)) {
+          state->filling = true;
+          SetDlgItemTextW(dialog, kResumeId,
+                          std::to_wstring(state->choices.resumeAfterSeconds).c_str());
+          state->filling = false;
+          break;
+        } else {
+          break;
+        }
+        if (next == state->choices) break;
+        state->choices = next;
+        (*state->changed)(next);
+        return TRUE;
+      }
+      default: break;
+    }
+  } catch (...) {
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  }
+  return FALSE;
+}
+
 }  // namespace
 
 HWND Dialogs::owner() const {
@@ -252,6 +365,18 @@ std::optional<std::string> Dialogs::inputBox(std::string_view prompt, std::strin
   if (result == -1) throw AppError::system(systemMessage(GetLastError()));
   if (result != IDOK) return std::nullopt;
   return state.answer;
+}
+
+void Dialogs::optionsBox(std::string_view title, const UnattendedChoices& current,
+                         const std::function<void(const UnattendedChoices&)>& changed) {
+  const HWND parent = owner();
+  OptionsState state{widen(title), current, &changed};
+  const std::vector<DWORD> dialog =
+      dialogTemplate(parent == nullptr, kOptionsWidth, kOptionsHeight, kOptionItems);
+  const INT_PTR result =
+      DialogBoxIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), parent,
+                              &optionsProcedure, reinterpret_cast<LPARAM>(&state));
+  if (result == -1) throw AppError::system(systemMessage(GetLastError()));
 }
 
 }  // namespace tarnavel::win32

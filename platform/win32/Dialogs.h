@@ -26,6 +26,10 @@ class Dialogs final : public platform::IDialogs {
   // selected. The typed text on OK; nothing on Cancel, Escape or close.
   std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                       std::string_view preset) override;
+  // A small box of the Options' choices with a Close button (Enter and
+  // Escape close it too); each change reaches changed as it is made.
+  void optionsBox(std::string_view title, const UnattendedChoices& current,
+                  const std::function<void(const UnattendedChoices&)>& changed) override;
 
  private:
   // The main window while it can be seen; with none, the box stands alone

@@ -78,6 +78,11 @@ struct LibraryTraits {
   static Handle invalid() noexcept { return nullptr; }
   static void close(Handle h) noexcept { FreeLibrary(h); }
 };
+struct KernelTraits {
+  using Handle = HANDLE;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { CloseHandle(h); }
+};
 // A top-level window of ours. The window procedure releases the handle at
 // WM_NCDESTROY when the window goes away by other means.
 struct WindowTraits {
@@ -92,6 +97,7 @@ using Cursor = Owned<CursorTraits>;
 using RegKey = Owned<RegKeyTraits>;
 using FindHandle = Owned<FindTraits>;
 using Hook = Owned<HookTraits>;
+using KernelHandle = Owned<KernelTraits>;
 using Window = Owned<WindowTraits>;
 using Library = Owned<LibraryTraits>;
 

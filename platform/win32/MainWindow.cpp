@@ -58,6 +58,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
     fonts_.emplace(dpi_);
     createControls();
     createTooltip();
+    extendSystemMenu();
     applyFonts(*fonts_);
     layout(nullptr);
     timer_.emplace(window_.get(), kTimerId);
@@ -542,6 +543,7 @@ const MainWindow::Route MainWindow::kRoutes[] = {
     {WM_CLOSE, &MainWindow::onClose},
     {WM_QUERYENDSESSION, &MainWindow::onClose},
     {WM_ENDSESSION, &MainWindow::onClose},
+    {WM_SYSCOMMAND, &MainWindow::onSystemCommand},
 };
 
 void MainWindow::route(UINT message, Handler handler) {
@@ -732,6 +734,24 @@ std::optional<LRESULT> MainWindow::onClose(UINT message, WPARAM wParam, LPARAM) 
       if (wParam) requestClose();
       return 0;
     default: requestClose(); return 0;
+  }
+}
+
+// --- the system menu ----------------------------------------------------------
+
+void MainWindow::extendSystemMenu() {
+  const HMENU menu = GetSystemMenu(window_.get(), FALSE);
+  if (menu == nullptr) return;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kMenuOptions, L"Options...");
+  AppendMenuW(menu, MF_STRING, kMenuAbout, L"About Tarnavel");
+}
+
+std::optional<LRESULT> MainWindow::onSystemCommand(UINT, WPARAM wParam, LPARAM) {
+  switch (static_cast<UINT>(wParam & 0xFFF0)) {
+    case kMenuOptions: deliver([](FormEvents& e) { e.onMenu(MenuItem::Options); }); return 0;
+    case kMenuAbout: deliver([](FormEvents& e) { e.onMenu(MenuItem::About); }); return 0;
+    default: return std::nullopt;  // the system's own commands
   }
 }
 

@@ -119,10 +119,13 @@ class MainWindow final : public platform::IMainWindow {
   std::optional<LRESULT> onDpiChanged(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onToggleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onClose(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onSystemCommand(UINT message, WPARAM wParam, LPARAM lParam);
 
   void teardown() noexcept;
   void createControls();
   void createTooltip();
+  // "Options..." and "About Tarnavel" below the system menu's own items.
+  void extendSystemMenu();
   void applyFonts(const FontSet& fonts);
   // Sizes the window for its DPI (at a new place when one is given) and puts
   // every control at its place.

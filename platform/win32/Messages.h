@@ -19,6 +19,12 @@ inline constexpr UINT kRunPostedMessage = WM_APP + 4;
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 101;  // 1125
 static_assert(kTrayCallbackMessage == 1125);
 
+// The items the program adds to the main window's system menu. The system
+// keeps the low four bits of a WM_SYSCOMMAND and its own commands from
+// 0xF000 on, so these are multiples of 16 below that.
+inline constexpr UINT kMenuOptions = 0x0110;
+inline constexpr UINT kMenuAbout = 0x0120;
+
 // Broadcast to top-level windows when the taskbar (re)starts.
 inline constexpr wchar_t kTaskbarCreatedName[] = L"TaskbarCreated";
 

@@ -52,6 +52,50 @@ void WindowSystem::show(Hwnd32 window, ShowCommand command) {
   ShowWindow(toHwnd(window), static_cast<int>(command));
 }
 
+bool WindowSystem::exists(Hwnd32 window) {
+  return IsWindow(toHwnd(window)) != FALSE;
+}
+
+std::string WindowSystem::programPath(Hwnd32 window) {
+  DWORD process = 0;
+  if (GetWindowThreadProcessId(toHwnd(window), &process) == 0 || process == 0) return {};
+  // The limited right is enough for the image name, also of most processes
+  // of other users and of higher integrity.
+  const KernelHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+  if (!opened) return {};
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD units = static_cast<DWORD>(path.size());
+    if (QueryFullProcessImageNameW(opened.get(), 0, path.data(), &units) != FALSE) {
+      path.resize(units);
+      return narrow(path);
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string WindowSystem::windowClass(Hwnd32 window) {
+  // A class name has at most 256 characters.
+  wchar_t name[257] = {};
+  const int units = GetClassNameW(toHwnd(window), name, 257);
+  if (units <= 0) return {};
+  return narrow(std::wstring_view(name, static_cast<std::size_t>(units)));
+}
+
+// --- input -------------------------------------------------------------------
+
+std::uint32_t UserInput::lastInputTick() {
+  LASTINPUTINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetLastInputInfo(&info) == FALSE) return GetTickCount();
+  return info.dwTime;
+}
+
+std::uint32_t UserInput::tickCount() {
+  return GetTickCount();
+}
+
 // --- settings ----------------------------------------------------------------
 
 platform::StoredValue RegistrySettings::read(std::string_view key) {

@@ -25,6 +25,16 @@ class WindowSystem final : public platform::IWindowSystem {
   void setForeground(Hwnd32 window) override;
   void setBand(Hwnd32 window, ZBand band) override;
   void show(Hwnd32 window, ShowCommand command) override;
+  bool exists(Hwnd32 window) override;
+  std::string programPath(Hwnd32 window) override;
+  std::string windowClass(Hwnd32 window) override;
+};
+
+// The last input of the session, any program's.
+class UserInput final : public platform::IUserInput {
+ public:
+  std::uint32_t lastInputTick() override;
+  std::uint32_t tickCount() override;
 };
 
 // The settings in the registry: one REG_SZ value per key under

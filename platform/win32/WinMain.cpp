@@ -37,6 +37,7 @@ int run(HINSTANCE instance) {
   KeyboardHook hook(window.window());
   RunEntry run;
   NotifyArea tray(instance, window);
+  UserInput input;
 
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
@@ -48,7 +49,8 @@ int run(HINSTANCE instance) {
                     .loop = loop,
                     .hook = hook,
                     .run = run,
-                    .tray = tray};
+                    .tray = tray,
+                    .input = input};
 
   Form1 form(controls, services);
   window.connect(&form);

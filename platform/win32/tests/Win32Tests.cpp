@@ -76,6 +76,9 @@ class Recorder final : public FormEvents {
     trays.emplace_back(notification, id);
   }
   void onTaskbarCreated() override { heard.push_back({"taskbar"}); }
+  void onMenu(MenuItem item) override {
+    heard.push_back({item == MenuItem::Options ? "options" : "about"});
+  }
   std::vector<KeyTEvent> keys;
   std::function<void()> whenKey;
   std::vector<std::pair<std::uint32_t, std::int32_t>> trays;
@@ -1030,6 +1033,7 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
   fake::FakeKeyboardHook hook;
   fake::FakeRunEntry run;
   fake::FakeNotifyArea tray;
+  fake::FakeUserInput input;
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
                     .windows = windows,
@@ -1040,7 +1044,8 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
                     .loop = loop,
                     .hook = hook,
                     .run = run,
-                    .tray = tray};
+                    .tray = tray,
+                    .input = input};
   Form1 form(controls, services);
   window.connect(&form);
   window.setVisible(true);

@@ -14,6 +14,8 @@ std::vector<Case> tarnavelCases();
 std::vector<Case> switchingCases();
 std::vector<Case> lifecycleCases();
 std::vector<Case> hostileCases();
+// The Options box and its choices for screens left to run on their own.
+std::vector<Case> unattendedCases();
 // Not a test: the window set up for the README's screenshot (--picture).
 std::vector<Case> pictureCases();
 // The hover pointer, with and without the cursor file beside the program.
