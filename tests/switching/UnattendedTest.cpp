@@ -357,7 +357,9 @@ TEST_F(UnattendedTest, MissingWindowsAreSkippedAtOnce) {
                                1);
     }
     EXPECT_EQ(seen, c.expected);
-    if (c.selectedAfter != 0) EXPECT_EQ(selected(), c.selectedAfter);
+    if (c.selectedAfter != 0) {
+      EXPECT_EQ(selected(), c.selectedAfter);
+    }
     EXPECT_TRUE(f.Timer1.running());
     EXPECT_TRUE(errorLines().empty());
   }
