@@ -43,13 +43,16 @@ void WindowSystem::setForeground(Hwnd32 window) {
   SetForegroundWindow(toHwnd(window));
 }
 
+// Both go to another program's window, whose thread carries them out: the
+// asynchronous forms queue them there in order and return, where the plain
+// ones would wait for ever on a thread that has stopped taking messages.
 void WindowSystem::setBand(Hwnd32 window, ZBand band) {
   SetWindowPos(toHwnd(window), band == ZBand::Topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE);
+               SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
 }
 
 void WindowSystem::show(Hwnd32 window, ShowCommand command) {
-  ShowWindow(toHwnd(window), static_cast<int>(command));
+  ShowWindowAsync(toHwnd(window), static_cast<int>(command));
 }
 
 bool WindowSystem::exists(Hwnd32 window) {

@@ -598,6 +598,8 @@ std::vector<Case> tarnavelCases() {
     cases.push_back(std::move(c));
   for (auto& c : hostileCases())
     cases.push_back(std::move(c));
+  for (auto& c : hostileWindowCases())
+    cases.push_back(std::move(c));
   for (auto& c : unattendedCases())
     cases.push_back(std::move(c));
   return cases;

@@ -9,11 +9,12 @@ namespace e2e {
 
 // Every case of the program: the window, list and queue cases, the
 // switching cases, the cases of the program's life around monitoring, then
-// the cases of hostile settings.
+// the cases of hostile settings and hostile windows.
 std::vector<Case> tarnavelCases();
 std::vector<Case> switchingCases();
 std::vector<Case> lifecycleCases();
 std::vector<Case> hostileCases();
+std::vector<Case> hostileWindowCases();
 // The Options box and its choices for screens left to run on their own.
 std::vector<Case> unattendedCases();
 // Not a test: the window set up for the README's screenshot (--picture).

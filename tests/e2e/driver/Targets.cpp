@@ -11,6 +11,7 @@ constexpr UINT kCreate = WM_APP + 1;
 constexpr UINT kDestroy = WM_APP + 2;
 constexpr UINT kRaise = WM_APP + 3;
 constexpr UINT kQuit = WM_APP + 4;
+constexpr UINT kHang = WM_APP + 5;
 constexpr wchar_t kControlClass[] = L"TarnavelE2eTargetHost";
 constexpr wchar_t kTargetClass[] = L"TarnavelE2eTarget";
 
@@ -37,12 +38,14 @@ TargetHost::TargetHost() {
 }
 
 TargetHost::~TargetHost() {
+  SetEvent(release_);
   if (control_) {
     for (HWND w : windows())
       destroy(w);
     SendMessageW(control_, kQuit, 0, 0);
   }
   if (thread_.joinable()) thread_.join();
+  CloseHandle(release_);
 }
 
 void TargetHost::threadMain(HANDLE ready) {
@@ -108,6 +111,11 @@ LRESULT CALLBACK TargetHost::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE)
                  ? 1
                  : 0;
+    case kHang: {
+      auto* host = reinterpret_cast<TargetHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+      WaitForSingleObject(host->release_, INFINITE);
+      return 0;
+    }
     case kQuit:
       DestroyWindow(hwnd);
       PostQuitMessage(0);
@@ -191,6 +199,10 @@ bool TargetHost::destroy(HWND window) {
 
 bool TargetHost::raise(HWND window) {
   return control_ && SendMessageW(control_, kRaise, 0, reinterpret_cast<LPARAM>(window)) != 0;
+}
+
+void TargetHost::hang() {
+  if (control_) PostMessageW(control_, kHang, 0, 0);
 }
 
 std::vector<HWND> TargetHost::windows() {

@@ -39,6 +39,9 @@ class TargetHost {
   bool destroy(HWND window);
   // Moves the window to the top of the Z order without activating it.
   bool raise(HWND window);
+  // Stops the host's thread from taking messages until the host ends: its
+  // windows hang, as those of a program stuck in a long computation.
+  void hang();
 
   // The windows made here and still open, in the order of creation.
   std::vector<HWND> windows();
@@ -53,6 +56,7 @@ class TargetHost {
   std::mutex mutex_;
   std::vector<HWND> windows_;
   int placed_ = 0;
+  HANDLE release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // ends a hang
 };
 
 // A target entering the topmost band: the first step of every switch that
