@@ -13,16 +13,21 @@
 #include <io.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "Probe.h"
+#include "platform/win32/Services.h"
 #include "tests/e2e/driver/CaseSupport.h"
+#include "windows/SwitchQueue.h"
 
 namespace {
 
@@ -262,6 +267,360 @@ void accountCase(Ctx& ctx) {
   closeProgram(ctx, *s, "after the accounting");
 }
 
+// --- idle -------------------------------------------------------------------------
+
+// CPU of the program with monitoring on and nothing to switch (an interval
+// of an hour: the tick still runs every second), hidden in the tray, then
+// shown; the twin beside it over the same time.
+void idleCase(Ctx& ctx) {
+  const int phase = seconds(60);
+  auto host = targetHost(ctx);
+  const HWND w = target(ctx, *host, L"Idle target");
+  settle();
+  prepare(ctx, L"1", L"0", L"0", {{w, L"Idle target"}});
+  auto s = startProgram(ctx);
+  bench::Launched twin(bench::besideThisProgram(L"tarnavel_twin.exe"), kTwinTitle, kStartTimeoutMs);
+  ctx.require(twin.ok(), "the twin did not start");
+  turnOn(ctx, *s);
+  ctx.check(waitUntil([&] { return !IsWindowVisible(s->main()); }, kChangeTimeoutMs),
+            "turning on left the window on screen");
+  const int uApp = bench::unixPidOf(fileName(ctx.options().appPath)).value_or(0);
+  const int uTwin = bench::unixPidOf(L"tarnavel_twin.exe").value_or(0);
+  ctx.require(uApp > 0 && uTwin > 0, "the Unix processes were not found");
+  for (const char* state : {"hidden", "shown"}) {
+    if (std::string(state) == "shown") showFromTray(ctx, *s);
+    Sleep(3000);
+    const double t0 = nowMs();
+    const auto a0 = bench::unixFigures(uApp), b0 = bench::unixFigures(uTwin);
+    const auto w0 = bench::windowsFigures(s->app->pid());
+    Sleep(static_cast<DWORD>(phase) * 1000);
+    const auto a1 = bench::unixFigures(uApp), b1 = bench::unixFigures(uTwin);
+    const auto w1 = bench::windowsFigures(s->app->pid());
+    const double span = nowMs() - t0;
+    ctx.require(a0 && a1 && b0 && b1 && w0 && w1, "the times could not be read");
+    figure(
+        "idle_%s seconds=%.0f unix_cpu_ms=%.0f unix_pct=%.4f getprocesstimes_ms=%.1f "
+        "gpt_pct=%.4f twin_unix_cpu_ms=%.0f",
+        state, span / 1000.0, a1->cpuMs - a0->cpuMs, (a1->cpuMs - a0->cpuMs) / span * 100.0,
+        w1->cpuMs - w0->cpuMs, (w1->cpuMs - w0->cpuMs) / span * 100.0, b1->cpuMs - b0->cpuMs);
+  }
+  ctx.check(takeBandEntries().empty(), "a switch came while idle");
+  closeProgram(ctx, *s, "after the idle run");
+}
+
+// --- switch precision ---------------------------------------------------------------
+
+double loadAverage() {
+  HANDLE f = CreateFileW(L"Z:\\proc\\loadavg", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return -1;
+  char text[128] = {};
+  DWORD got = 0;
+  ReadFile(f, text, sizeof text - 1, &got, nullptr);
+  CloseHandle(f);
+  return std::atof(text);
+}
+
+// Target windows of their own thread that stamp, on the performance counter
+// (the program paces its ticks on it too), their activation and their entry
+// into the topmost band: the two steps of a switch they can see.
+class StampedTargets {
+ public:
+  struct Stamp {
+    HWND window;
+    bool band;  // entry into the topmost band; otherwise an activation
+    double atMs;
+  };
+  explicit StampedTargets(int count) {
+    thread_ = std::thread([this, count] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = &StampedTargets::procedure;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"TarnavelBench.Target";
+      RegisterClassW(&wc);
+      for (int i = 1; i <= count; ++i) {
+        const std::wstring title = L"Precision target " + std::to_wstring(i);
+        HWND w =
+            CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 100 + 40 * i,
+                            100 + 40 * i, 400, 300, nullptr, nullptr, wc.hInstance, nullptr);
+        ShowWindow(w, SW_SHOWNORMAL);
+        windows_.push_back({w, title});
+      }
+      ready_ = GetCurrentThreadId();
+      MSG m;
+      while (GetMessageW(&m, nullptr, 0, 0) > 0)
+        DispatchMessageW(&m);
+      for (const auto& [w, title] : windows_)
+        DestroyWindow(w);
+    });
+    while (ready_ == 0)
+      Sleep(10);
+  }
+  ~StampedTargets() {
+    PostThreadMessageW(ready_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  const std::vector<std::pair<HWND, std::wstring>>& windows() const { return windows_; }
+  static std::vector<Stamp> take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(stamps_, {});
+  }
+
+ private:
+  static LRESULT CALLBACK procedure(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_WINDOWPOSCHANGING) {
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if ((pos->flags & SWP_NOZORDER) == 0 && pos->hwndInsertAfter == HWND_TOPMOST) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stamps_.push_back({w, true, nowMs()});
+      }
+    }
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stamps_.push_back({w, false, nowMs()});
+    }
+    return DefWindowProcW(w, message, wParam, lParam);
+  }
+
+  std::thread thread_;
+  std::atomic<DWORD> ready_{0};
+  std::vector<std::pair<HWND, std::wstring>> windows_;
+  static inline std::mutex mutex_;
+  static inline std::vector<Stamp> stamps_;
+};
+
+// Switching between two windows every interval seconds: each switch (the
+// target entering the topmost band) against its place in the schedule,
+// counted from the moment the button's caption turned to "Turn Off" (read
+// from the system's copy of the text, polled without pause; the timer is
+// armed right after). Beside it, a thread of the driver sleeps to the same
+// schedule: when it is late too, the machine was.
+void precisionCase(Ctx& ctx, int interval) {
+  const int duration = seconds(interval == 1 ? 60 : 120);
+  StampedTargets targets(2);
+  settle();
+  prepare(ctx, L"0", L"0", std::to_wstring(interval), targets.windows());
+  auto s = startProgram(ctx);
+  const double load0 = loadAverage();
+  const HWND button = requireButton(ctx, *s, kTurnOn);
+  StampedTargets::take();
+  ctx.require(s->app->press(button), "could not press \"Turn On\"");
+  double on = 0;
+  ctx.require(waitUntil(
+                  [&] {
+                    wchar_t text[32];
+                    const int n = InternalGetWindowText(button, text, 32);
+                    on = nowMs();
+                    return std::wstring(text, static_cast<size_t>(n)) == kTurnOff;
+                  },
+                  kChangeTimeoutMs, 0),
+              "the button did not turn to \"Turn Off\"");
+  std::vector<double> control;
+  std::thread pacer([&] {
+    for (int k = 1; k * interval <= duration; ++k) {
+      const double due = on + 1000.0 * interval * k;
+      const double wait = due - nowMs();
+      if (wait > 0) Sleep(static_cast<DWORD>(wait));
+      control.push_back(nowMs() - due);
+    }
+  });
+  const std::size_t wanted = static_cast<std::size_t>(duration / interval);
+  std::vector<StampedTargets::Stamp> band, activations;
+  const double until = on + 1000.0 * (duration + interval) + 5000;
+  while (band.size() < wanted && nowMs() < until) {
+    Sleep(50);
+    for (const auto& stamp : StampedTargets::take())
+      (stamp.band ? band : activations).push_back(stamp);
+  }
+  pacer.join();
+  const double load1 = loadAverage();
+  ctx.require(band.size() == wanted,
+              std::to_string(band.size()) + " switches of " + std::to_string(wanted));
+  std::vector<double> off, activationOff;
+  for (std::size_t k = 0; k < band.size(); ++k) {
+    const double due = on + 1000.0 * interval * static_cast<double>(k + 1);
+    off.push_back(band[k].atMs - due);
+    for (const auto& a : activations) {
+      if (a.window == band[k].window && a.atMs <= band[k].atMs && a.atMs > due - 500) {
+        activationOff.push_back(a.atMs - due);
+        break;
+      }
+    }
+  }
+  double sum = 0, worst = 0, controlWorst = 0, controlSum = 0, activationSum = 0;
+  std::size_t worstAt = 0;
+  for (std::size_t k = 0; k < off.size(); ++k) {
+    sum += std::fabs(off[k]);
+    if (std::fabs(off[k]) > worst) worst = std::fabs(off[k]), worstAt = k;
+  }
+  for (double late : control)
+    controlSum += late, controlWorst = std::max(controlWorst, late);
+  for (double a : activationOff)
+    activationSum += a;
+  // The mean of the last tenth against the mean of the first: the drift.
+  const std::size_t tenth = std::max<std::size_t>(1, off.size() / 10);
+  double head = 0, tail = 0;
+  for (std::size_t k = 0; k < tenth; ++k)
+    head += off[k], tail += off[off.size() - 1 - k];
+  figure(
+      "precision_%ds seconds=%d switches=%zu mean_ms=%.1f worst_ms=%.1f (switch %zu) "
+      "first_ms=%.1f last_ms=%.1f drift_ms=%.1f activation_mean_ms=%.1f "
+      "control_mean_ms=%.1f control_worst_ms=%.1f load=%.2f->%.2f",
+      interval, duration, off.size(), sum / static_cast<double>(off.size()), worst, worstAt + 1,
+      off.front(), off.back(), (tail - head) / static_cast<double>(tenth),
+      activationOff.empty() ? -1.0 : activationSum / static_cast<double>(activationOff.size()),
+      controlSum / static_cast<double>(control.size()), controlWorst, load0, load1);
+  std::string spread = "  switches 20 ms or more off:";
+  for (std::size_t k = 0; k < off.size(); ++k) {
+    if (std::fabs(off[k]) >= 20)
+      spread += " #" + std::to_string(k + 1) + "=" + std::to_string(static_cast<int>(off[k]));
+  }
+  printLine(spread);
+  closeProgram(ctx, *s, "after the precision run");
+}
+
+// --- hotkey -------------------------------------------------------------------------
+
+void sendKey(WORD key, bool down) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = key;
+  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof in);
+}
+
+// Ctrl+Shift+T pressed through the system's input: from the T key's press
+// to the button's new caption, read as fast as the program answers.
+void hotkeyCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  const HWND w = target(ctx, *host, L"Hotkey target");
+  settle();
+  prepare(ctx, L"0", L"1", L"0", {{w, L"Hotkey target"}});
+  auto s = startProgram(ctx);
+  const HWND button = requireButton(ctx, *s, kTurnOn);
+  std::vector<double> times;
+  for (int i = 0; i < 10; ++i) {
+    const std::wstring before = remoteText(button);
+    sendKey(VK_CONTROL, true);
+    sendKey(VK_SHIFT, true);
+    Sleep(50);
+    const double t0 = nowMs();
+    sendKey('T', true);
+    double t1 = 0;
+    const bool changed = waitUntil(
+        [&] {
+          t1 = nowMs();
+          return remoteText(button) != before;
+        },
+        kChangeTimeoutMs, 0);
+    sendKey('T', false);
+    sendKey(VK_SHIFT, false);
+    sendKey(VK_CONTROL, false);
+    ctx.require(changed,
+                "the chord did not change the button (press " + std::to_string(i + 1) + ")");
+    times.push_back(t1 - t0);
+    Sleep(400);
+    ctx.require(s->app->dismissAllBoxes().empty(), "a box after the chord");
+  }
+  std::sort(times.begin(), times.end());
+  double sum = 0;
+  for (double t : times)
+    sum += t;
+  figure("hotkey presses=%zu mean_ms=%.1f median_ms=%.1f worst_ms=%.1f", times.size(),
+         sum / static_cast<double>(times.size()), times[times.size() / 2], times.back());
+  closeProgram(ctx, *s, "after the chord");
+}
+
+// --- scale ----------------------------------------------------------------------------
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// 1001 real windows: "Refresh List" walks and lists them all; a start with
+// 1000 stored rows of stale handles whose titles all match listed windows
+// rebinds every row (against a start with none); the queue's stored form of
+// 32767 rows made, written to the registry, read back and parsed.
+void scaleCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  std::vector<std::pair<HWND, std::wstring>> windows;
+  for (int i = 0; i < 1001; ++i) {
+    const std::wstring title = L"Scale window " + std::to_wstring(i);
+    windows.push_back({target(ctx, *host, title, TargetKind::Bare), title});
+  }
+  settle();
+  std::vector<double> empty, full, refresh;
+  for (int round = 0; round < 3; ++round) {
+    prepare(ctx, L"0", L"0", L"5", {});
+    double t0 = nowMs();
+    auto s = startProgram(ctx);
+    empty.push_back(nowMs() - t0);
+    for (int k = 0; k < 3; ++k) {
+      t0 = nowMs();
+      press(ctx, *s, kRefresh);
+      refresh.push_back(nowMs() - t0);
+    }
+    ctx.check(s->available->count() == 1001,
+              "the list shows " + std::to_string(s->available->count()) + " windows");
+    closeProgram(ctx, *s, "after the refresh");
+
+    std::vector<QueueRow> rows;
+    for (int i = 0; i < 1000; ++i)
+      rows.push_back(
+          {std::to_wstring(0x7ff00000 + i), windows[static_cast<size_t>(i)].second, L""});
+    prepare(ctx, L"0", L"0", L"5", {});
+    ctx.require(writeSetting(kQueuedWindows, storedQueue(rows)), "could not store the rows");
+    t0 = nowMs();
+    auto q = startProgram(ctx);
+    full.push_back(nowMs() - t0);
+    // Every row rebound to its window and Valid.
+    const Rows shown = queueRows(ctx, *q);
+    int right = 0;
+    for (std::size_t i = 0; i < shown.size() && i < 1000; ++i) {
+      right += shown[i] == row(windows[i].first, windows[i].second, kValid) ? 1 : 0;
+    }
+    ctx.check(shown.size() == 1000 && right == 1000, std::to_string(right) + " of " +
+                                                         std::to_string(shown.size()) +
+                                                         " rows rebound to their windows");
+    closeProgram(ctx, *q, "after the rebinding start");
+  }
+  figure("scale_refresh_1001 ms=%.1f (median of %zu clicks: walk, list, re-mark)", median(refresh),
+         refresh.size());
+  figure(
+      "scale_start_1000_stale_rows ms=%.0f empty_queue_ms=%.0f marking_ms=%.0f "
+      "(medians of 3 starts)",
+      median(full), median(empty), median(full) - median(empty));
+
+  std::vector<tarnavel::StoredRow> stored;
+  for (int i = 0; i < 32767; ++i)
+    stored.push_back({std::to_string(65536 + i), "Dashboard " + std::to_string(i), "60"});
+  tarnavel::win32::RegistrySettings registry(L"Software\\Kestrine\\TarnavelBench");
+  std::vector<double> make, write, read, parse;
+  for (int round = 0; round < 5; ++round) {
+    double t0 = nowMs();
+    const std::string text = tarnavel::storedForm(stored);
+    make.push_back(nowMs() - t0);
+    t0 = nowMs();
+    registry.write("Queued Windows", text);
+    write.push_back(nowMs() - t0);
+    t0 = nowMs();
+    const auto back = registry.read("Queued Windows");
+    read.push_back(nowMs() - t0);
+    ctx.require(back.text && *back.text == text, "the registry gave back another text");
+    t0 = nowMs();
+    const auto parsed = tarnavel::parseStoredForm(*back.text);
+    parse.push_back(nowMs() - t0);
+    ctx.require(parsed == stored, "the parsed rows differ from the stored ones");
+  }
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrine\\TarnavelBench");
+  figure(
+      "scale_stored_32767 total_ms=%.1f form_ms=%.1f write_ms=%.1f read_ms=%.1f parse_ms=%.1f "
+      "(medians of 5)",
+      median(make) + median(write) + median(read) + median(parse), median(make), median(write),
+      median(read), median(parse));
+}
+
 // --- soak -------------------------------------------------------------------------
 
 // Switching every second for a long time among windows that open and close
@@ -377,6 +736,13 @@ int wmain(int argc, wchar_t** argv) {
       {"memory", "working sets beside the twin and a bare window, switching every second",
        memoryCase},
       {"account", "the twin with the program's further DLLs, beside the program", accountCase},
+      {"idle", "CPU with monitoring on and nothing to switch, in the tray and shown", idleCase},
+      {"precision_1s", "switching every second: each switch against its schedule",
+       [](Ctx& ctx) { precisionCase(ctx, 1); }},
+      {"precision_10s", "switching every 10 seconds: each switch against its schedule",
+       [](Ctx& ctx) { precisionCase(ctx, 10); }},
+      {"hotkey", "Ctrl+Shift+T to the button's new caption", hotkeyCase},
+      {"scale", "1001 windows listed, 1000 stale rows rebound, 32767 rows stored", scaleCase},
       {"soak", "switching every second among windows that come and go, to the tray and back",
        soakCase},
   };
