@@ -480,8 +480,10 @@ struct WindowKind {
 
 WindowKind kindOf(CtlKind kind) {
   // Every control that takes the focus is a tab stop and a group of its own:
-  // Tab walks them in the table's order, and the arrow keys never wander into
-  // a neighbour (the option groups are not contiguous in that order).
+  // Tab walks them in the table's order, and the dialog manager's arrow keys
+  // never wander into a neighbour (the option groups are not contiguous in
+  // that order; the main window moves between a frame's options itself, and
+  // keeps only the chosen one a tab stop).
   constexpr DWORD tab = WS_TABSTOP | WS_GROUP;
   switch (kind) {
     case CtlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | tab, 0};

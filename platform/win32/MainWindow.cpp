@@ -148,6 +148,72 @@ void MainWindow::relayToTooltip(const MSG& message) const {
   }
 }
 
+bool MainWindow::preTranslate(const MSG& message) {
+  if (message.message != WM_KEYDOWN || !window_ || !IsChild(window_.get(), message.hwnd)) {
+    return false;
+  }
+  switch (message.wParam) {
+    case VK_TAB: setOptionTabStops(); return false;
+    case VK_DOWN:
+    case VK_RIGHT: return moveInOptionGroup(message.hwnd, true);
+    case VK_UP:
+    case VK_LEFT: return moveInOptionGroup(message.hwnd, false);
+    default: return false;
+  }
+}
+
+bool MainWindow::moveInOptionGroup(HWND from, bool forward) {
+  const ChildControl* current = controlFromWindow(from);
+  if (current == nullptr || current->layout().kind != CtlKind::Option) return false;
+  // The frame's options in the table's order, which is their reading order.
+  std::vector<HWND> group;
+  std::size_t at = 0;
+  for (const CtlLayout& entry : kForm1Layout) {
+    if (entry.kind != CtlKind::Option || entry.container != current->layout().container) continue;
+    const HWND option = controls_[slot(entry.id)]->window();
+    if (option == from) at = group.size();
+    if (option == from || (IsWindowVisible(option) && IsWindowEnabled(option))) {
+      group.push_back(option);
+    }
+  }
+  const std::size_t n = group.size();
+  const HWND next = group[forward ? (at + 1) % n : (at + n - 1) % n];
+  if (next == from) return true;
+  SetFocus(next);
+  // Windows' own radio buttons may report a click when they take the focus;
+  // one that is chosen by then needs no second click.
+  if (SendMessageW(next, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+    if (const ChildControl* target = controlFromWindow(next)) {
+      raise({ControlEvent::Kind::Click, target->id()});
+    }
+  }
+  return true;
+}
+
+void MainWindow::setOptionTabStops() {
+  // Tab reaches a frame's options at the chosen one; with none chosen, at
+  // the first that can take the focus.
+  for (const CtlLayout& frame : kForm1Layout) {
+    if (frame.kind != CtlKind::Frame) continue;
+    HWND stop = nullptr;
+    HWND first = nullptr;
+    std::vector<HWND> options;
+    for (const CtlLayout& entry : kForm1Layout) {
+      if (entry.kind != CtlKind::Option || entry.container != frame.id) continue;
+      const HWND option = controls_[slot(entry.id)]->window();
+      options.push_back(option);
+      if (first == nullptr && IsWindowVisible(option) && IsWindowEnabled(option)) first = option;
+      if (stop == nullptr && SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED) stop = option;
+    }
+    if (stop == nullptr) stop = first;
+    for (HWND option : options) {
+      const LONG_PTR style = GetWindowLongPtrW(option, GWL_STYLE);
+      const LONG_PTR wanted = option == stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+      if (wanted != style) SetWindowLongPtrW(option, GWL_STYLE, wanted);
+    }
+  }
+}
+
 void MainWindow::applyFonts(const FontSet& fonts) {
   for (const auto& control : controls_) {
     SendMessageW(control->window(), WM_SETFONT,

@@ -59,6 +59,11 @@ class MainWindow final : public platform::IMainWindow {
   // its tools would put every message to the lists through the subclass
   // chain, which is slow under Wine.)
   void relayToTooltip(const MSG& message) const;
+  // The loop hands every message here before the dialog manager sees it.
+  // The arrow keys move between the option buttons of one frame and choose
+  // the one they reach, and only the chosen option of a frame is a tab stop,
+  // as in a dialog box; true when the message was handled here.
+  bool preTranslate(const MSG& message);
   // Every control and the timer, as the logic sees them.
   Form1Controls controls();
 
@@ -143,6 +148,8 @@ class MainWindow final : public platform::IMainWindow {
   LRESULT controlColour(HDC dc, HWND control, bool button);
 
   void raise(const ControlEvent& event);
+  bool moveInOptionGroup(HWND from, bool forward);
+  void setOptionTabStops();
   void requestClose();
 
   HINSTANCE instance_;

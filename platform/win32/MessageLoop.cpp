@@ -37,6 +37,7 @@ void MessageLoop::runPosted() {
 
 void MessageLoop::dispatch(MSG& message) {
   window_.relayToTooltip(message);
+  if (window_.preTranslate(message)) return;
   // Tab, the arrow keys, Enter and Escape move between the controls of the
   // main window as they do in a dialog box, and in our own dialog boxes when
   // their messages pass through here.

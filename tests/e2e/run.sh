@@ -20,6 +20,9 @@
 #   E2E_KEEP        if set to 1, the temporary folder (prefix, logs) is kept.
 #   E2E_TIMEOUT     seconds the driver may take in all (600 unless set).
 #   E2E_SWITCHES    switches the interval case waits for (5 unless set more).
+#   E2E_SCREEN      the virtual screen's size (1600x1000 unless set).
+#   E2E_DPI         the display's scaling as dots per inch (96 = 100 %, 144 =
+#                   150 %, 192 = 200 %); Wine's own 96 unless set.
 set -u
 
 if [ $# -lt 2 ]; then
@@ -93,7 +96,7 @@ trap 'exit 143' TERM
 
 # --- virtual display on a free number ----------------------------------------
 # Xvfb picks the number itself and writes it to the descriptor given.
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$WORK/display" \
+Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1600x1000}x24" -nolisten tcp 3>"$WORK/display" \
   >"$WORK/xvfb.log" 2>&1 &
 XVFB_PID=$!
 for _ in $(seq 1 100); do
@@ -129,6 +132,16 @@ if ! timeout 120 wineboot -i >"$WORK/wineboot.log" 2>&1; then
   echo "e2e: wineboot failed; log follows" >&2
   tail -n 20 "$WORK/wineboot.log" >&2
   exit 3
+fi
+# Wine 8 takes the system DPI from the user's desktop settings, where Windows
+# keeps it too; every process started from now on reads it.
+if [ -n "${E2E_DPI:-}" ]; then
+  if ! wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$E2E_DPI" /f \
+    >"$WORK/dpi.log" 2>&1; then
+    echo "e2e: could not set the DPI to $E2E_DPI; log follows" >&2
+    tail -n 20 "$WORK/dpi.log" >&2
+    exit 3
+  fi
 fi
 
 # --- the driver ----------------------------------------------------------------
@@ -192,8 +205,26 @@ fi
 # The driver prints one line per case and the summary line last. Should it
 # die before the summary, one is made here from its case lines, so that the
 # output always ends with "N passed, M failed".
-timeout "${E2E_TIMEOUT:-600}" wine "$DRIVER_EXE" ${DRIVER_ARGS[@]+"${DRIVER_ARGS[@]}"} "$@" | tee "$WORK/driver.out"
-RC=${PIPESTATUS[0]}
+# The output goes through a named pipe rather than a pipeline: a process
+# the driver started and left running would hold a pipeline's write end open,
+# and the run would wait for it for ever. Once the driver has ended, what is
+# left of the prefix is ended too, and the copy gets a moment to drain.
+mkfifo "$WORK/driver.pipe"
+tee "$WORK/driver.out" <"$WORK/driver.pipe" &
+TEE_PID=$!
+timeout "${E2E_TIMEOUT:-600}" wine "$DRIVER_EXE" ${DRIVER_ARGS[@]+"${DRIVER_ARGS[@]}"} "$@" \
+  >"$WORK/driver.pipe"
+RC=$?
+for _ in $(seq 1 50); do
+  kill -0 "$TEE_PID" 2>/dev/null || break
+  [ "$_" -eq 10 ] && wineserver -k >/dev/null 2>&1
+  sleep 0.1
+done
+if kill -0 "$TEE_PID" 2>/dev/null; then
+  echo "e2e: a process the driver started still holds its output; not waiting for it" >&2
+  kill "$TEE_PID" 2>/dev/null
+fi
+wait "$TEE_PID" 2>/dev/null
 # A program writing in text mode ends its lines with CR LF.
 if ! tail -n 1 "$WORK/driver.out" | tr -d '\r' | grep -Eq '^[0-9]+ passed, [0-9]+ failed$'; then
   if [ "$RC" -eq 124 ]; then

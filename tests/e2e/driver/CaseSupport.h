@@ -170,6 +170,19 @@ HWND target(Ctx& ctx, TargetHost& host, const std::wstring& title,
 
 void freshSettings(Ctx& ctx);
 
+// The program's active window and focus, as its thread sees them.
+GUITHREADINFO threadInfo(Session& s);
+
+// Brings the main window to the front. Focus events count only while it is
+// active, as the user's do.
+void toFront(Ctx& ctx, Session& s);
+
+// A click of the mouse into a control, which gives it the focus.
+void clickInto(Ctx& ctx, Session& s, HWND control);
+
+// A key pressed and let go on the control that has the focus.
+void pressKey(Ctx& ctx, Session& s, HWND control, WORD key);
+
 // The screenshot is taken by the runner: the driver asks with a file and
 // waits for the answer file.
 void screenshot(Ctx& ctx, Session& s);

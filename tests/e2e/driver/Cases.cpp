@@ -592,6 +592,8 @@ std::vector<Case> tarnavelCases() {
   };
   for (auto& c : pointerCases())
     cases.push_back(std::move(c));
+  for (auto& c : keyboardCases())
+    cases.push_back(std::move(c));
   for (auto& c : switchingCases())
     cases.push_back(std::move(c));
   for (auto& c : lifecycleCases())

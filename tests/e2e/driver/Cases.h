@@ -21,6 +21,8 @@ std::vector<Case> unattendedCases();
 std::vector<Case> pictureCases();
 // The hover pointer, with and without the cursor file beside the program.
 std::vector<Case> pointerCases();
+// Tab, the arrow keys, Space and Enter in the main window.
+std::vector<Case> keyboardCases();
 // The installer and the uninstaller; run only when --setup names the installer
 // (or when a case of theirs is named).
 std::vector<Case> installCases();

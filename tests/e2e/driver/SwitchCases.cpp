@@ -59,41 +59,6 @@ HWND onlyChild(Ctx& ctx, Session& s, const wchar_t* cls) {
   return found[0];
 }
 
-// The program's active window and focus, as its thread sees them.
-GUITHREADINFO threadInfo(Session& s) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(s.main(), nullptr), &info);
-  return info;
-}
-
-// Focus events count only while the window is active, as the user's are.
-void toFront(Ctx& ctx, Session& s) {
-  SetForegroundWindow(s.main());
-  ctx.require(waitUntil([&] { return threadInfo(s).hwndActive == s.main(); }, kChangeTimeoutMs),
-              "the main window did not become active");
-}
-
-// A click of the mouse into a control, which gives it the focus.
-void clickInto(Ctx& ctx, Session& s, HWND control) {
-  RECT r{};
-  GetClientRect(control, &r);
-  const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
-  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(control, WM_LBUTTONUP, 0, at);
-  ctx.require(s.available->drainPosted(kClickTimeoutMs) &&
-                  waitUntil([&] { return threadInfo(s).hwndFocus == control; }, kChangeTimeoutMs),
-              "a click did not give the focus to " + utf8(className(control)));
-}
-
-// A key pressed and let go on the control that has the focus.
-void pressKey(Ctx& ctx, Session& s, HWND control, WORD key) {
-  const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-  PostMessageW(control, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
-  PostMessageW(control, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
-  ctx.require(s.available->drainPosted(kClickTimeoutMs), "the program did not take a key");
-}
-
 std::optional<SYSTEMTIME> pickerTime(Session& s, HWND picker) {
   RemoteBlock block(s.app->pid(), sizeof(SYSTEMTIME));
   SYSTEMTIME st{};
