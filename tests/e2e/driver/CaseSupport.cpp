@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Xdotool.h"
 #include "form/Form1Layout.h"
 
 namespace e2e {
@@ -425,6 +426,43 @@ void checkLayout(Ctx& ctx, Session& s) {
   ctx.check(availableOk, "available list column width " + availableText);
   auto [queueOk, queueText] = both(widths(*s.queue, 4), {px(1), px(5000), px(2000), 0});
   ctx.check(queueOk, "queue column widths " + queueText);
+}
+
+HWND statusFrame(Ctx& ctx, Session& s) {
+  for (HWND w : s.app->childrenOfClass(L"Button")) {
+    if ((GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX) continue;
+    const std::wstring text = remoteText(w);
+    if (text.rfind(L"O", 0) == 0) return w;
+  }
+  ctx.abort("no frame with the status line");
+}
+
+std::vector<HWND> queueTargets(Ctx& ctx, Session& s, TargetHost& host, int n,
+                               const std::wstring& name) {
+  std::vector<HWND> targets;
+  for (int i = 1; i <= n; ++i)
+    targets.push_back(target(ctx, host, std::wstring(name).append(std::to_wstring(i))));
+  settle();
+  press(ctx, s, kRefresh);
+  for (int i = 1; i <= n; ++i) {
+    const std::wstring title = std::wstring(name).append(std::to_wstring(i));
+    ctx.require(waitUntil(
+                    [&] {
+                      auto titles = s.available->column(0);
+                      return titles && std::count(titles->begin(), titles->end(), title) == 1;
+                    },
+                    kChangeTimeoutMs),
+                "the available list does not show " + quoted(title));
+    addByButton(ctx, s, title);
+    ctx.require(waitUntil([&] { return s.queue->count() == i; }, kChangeTimeoutMs),
+                "the queue did not take " + quoted(title));
+  }
+  return targets;
+}
+
+void runXdotool(Ctx& ctx, const std::vector<std::string>& args) {
+  std::string error;
+  ctx.require(xdotool(ctx.options(), args, kXdotoolTimeoutMs, error), error);
 }
 
 }  // namespace e2e

@@ -65,6 +65,7 @@ inline constexpr wchar_t kInvalid[] = L"Invalid";
 inline constexpr int kStartTimeoutMs = 20000;
 inline constexpr int kCloseTimeoutMs = 10000;
 inline constexpr int kChangeTimeoutMs = 3000;
+inline constexpr int kXdotoolTimeoutMs = 10000;  // one run of xdotool
 inline constexpr int kBoxTimeoutMs = 5000;
 // A click that fills a list of 1001 rows takes a while on a busy machine.
 inline constexpr int kClickTimeoutMs = 20000;
@@ -190,5 +191,16 @@ void screenshot(Ctx& ctx, Session& s);
 // The buttons and lists sit where the layout table puts them, converted from
 // twips at the window's DPI; the columns have their widths.
 void checkLayout(Ctx& ctx, Session& s);
+
+// The frame whose caption is the status line ("Off." or "On. ...").
+HWND statusFrame(Ctx& ctx, Session& s);
+
+// Opens n targets titled name followed by 1 .. n, refreshes the available
+// list and queues them in that order with the add button.
+std::vector<HWND> queueTargets(Ctx& ctx, Session& s, TargetHost& host, int n,
+                               const std::wstring& name);
+
+// Runs xdotool with these arguments; the case ends if it fails.
+void runXdotool(Ctx& ctx, const std::vector<std::string>& args);
 
 }  // namespace e2e

@@ -19,12 +19,6 @@ constexpr wchar_t kStartWithWindows[] = L"Load this software on Windows startup"
 constexpr wchar_t kStartInTray[] = L"Minimized to system tray";
 constexpr wchar_t kWindowsStartup[] = L"Windows Startup";
 constexpr wchar_t kMinimized[] = L"Minimized";
-constexpr int kXdotoolTimeoutMs = 10000;
-
-void runXdotool(Ctx& ctx, const std::vector<std::string>& args) {
-  std::string error;
-  ctx.require(xdotool(ctx.options(), args, kXdotoolTimeoutMs, error), error);
-}
 
 // Gives a target the X input focus, as a click on its frame would, and waits
 // until Wine has made it the foreground window. Wine hears only the keys

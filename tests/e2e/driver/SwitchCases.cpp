@@ -42,16 +42,6 @@ constexpr int kInputEditId = 101;
 
 // --- the program's other controls ---------------------------------------------
 
-// The frame whose caption is the status line ("Off." or "On. ...").
-HWND statusFrame(Ctx& ctx, Session& s) {
-  for (HWND w : s.app->childrenOfClass(L"Button")) {
-    if ((GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX) continue;
-    const std::wstring text = remoteText(w);
-    if (text.rfind(L"O", 0) == 0) return w;
-  }
-  ctx.abort("no frame with the status line");
-}
-
 HWND onlyChild(Ctx& ctx, Session& s, const wchar_t* cls) {
   auto found = s.app->childrenOfClass(cls);
   ctx.require(found.size() == 1,
@@ -232,29 +222,6 @@ void answerTime(Ctx& ctx, Session& s, const std::wstring& title, const wchar_t* 
   ctx.check(box->preset == preset,
             "the prompt offers " + quoted(box->preset) + ", expected " + quoted(preset));
   ctx.require(answer(*box, text), "the prompt did not close");
-}
-
-std::vector<HWND> queueTargets(Ctx& ctx, Session& s, TargetHost& host, int n,
-                               const std::wstring& name) {
-  std::vector<HWND> targets;
-  for (int i = 1; i <= n; ++i)
-    targets.push_back(target(ctx, host, std::wstring(name).append(std::to_wstring(i))));
-  settle();
-  press(ctx, s, kRefresh);
-  for (int i = 1; i <= n; ++i) {
-    const std::wstring title = std::wstring(name).append(std::to_wstring(i));
-    ctx.require(waitUntil(
-                    [&] {
-                      auto titles = s.available->column(0);
-                      return titles && std::count(titles->begin(), titles->end(), title) == 1;
-                    },
-                    kChangeTimeoutMs),
-                "the available list does not show " + quoted(title));
-    addByButton(ctx, s, title);
-    ctx.require(waitUntil([&] { return s.queue->count() == i; }, kChangeTimeoutMs),
-                "the queue did not take " + quoted(title));
-  }
-  return targets;
 }
 
 // A fresh program with monitoring off at start.

@@ -37,14 +37,8 @@ constexpr int kResumeId = 202;
 constexpr int kResumeUnitId = 203;
 constexpr int kFindId = 204;
 constexpr int kSkipId = 205;
-constexpr int kXdotoolTimeoutMs = 10000;
 
 using Settings = std::vector<std::pair<std::wstring, std::wstring>>;
-
-void runXdotool(Ctx& ctx, const std::vector<std::string>& args) {
-  std::string error;
-  ctx.require(xdotool(ctx.options(), args, kXdotoolTimeoutMs, error), error);
-}
 
 // A fresh program with monitoring off and these settings.
 std::unique_ptr<Session> startWith(Ctx& ctx, const Settings& settings) {
@@ -53,38 +47,6 @@ std::unique_ptr<Session> startWith(Ctx& ctx, const Settings& settings) {
   for (const auto& [key, value] : settings)
     ctx.require(writeSetting(key, value), "could not write " + quoted(key));
   return startProgram(ctx);
-}
-
-std::vector<HWND> queueTargets(Ctx& ctx, Session& s, TargetHost& host, int n,
-                               const std::wstring& name) {
-  std::vector<HWND> targets;
-  for (int i = 1; i <= n; ++i)
-    targets.push_back(target(ctx, host, name + std::to_wstring(i)));
-  settle();
-  press(ctx, s, kRefresh);
-  for (int i = 1; i <= n; ++i) {
-    const std::wstring title = name + std::to_wstring(i);
-    ctx.require(waitUntil(
-                    [&] {
-                      auto titles = s.available->column(0);
-                      return titles && std::count(titles->begin(), titles->end(), title) == 1;
-                    },
-                    kChangeTimeoutMs),
-                "the available list does not show " + quoted(title));
-    addByButton(ctx, s, title);
-    ctx.require(waitUntil([&] { return s.queue->count() == i; }, kChangeTimeoutMs),
-                "the queue did not take " + quoted(title));
-  }
-  return targets;
-}
-
-HWND statusFrame(Ctx& ctx, Session& s) {
-  for (HWND w : s.app->childrenOfClass(L"Button")) {
-    if ((GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX) continue;
-    const std::wstring text = remoteText(w);
-    if (!text.empty() && text.front() == L'O') return w;
-  }
-  ctx.abort("no frame with the status line");
 }
 
 void turnOn(Ctx& ctx, Session& s) {
