@@ -1347,6 +1347,66 @@ TEST_F(WindowTest, TheInputBoxMakesRoomForALongPrompt) {
   EXPECT_LE(box.bottom, work.bottom);
 }
 
+// The Options box: every control in the box's own font, the Tab order in
+// reading order, each change reported at once, a number out of range never
+// taken, Esc and Enter closing it.
+TEST_F(WindowTest, TheOptionsBoxReportsEachChangeAndClosesByKey) {
+  Dialogs dialogs(GetModuleHandleW(nullptr), window);
+  std::vector<UnattendedChoices> heard;
+  const std::function<void(const UnattendedChoices&)> changed = [&](const UnattendedChoices& c) {
+    heard.push_back(c);
+  };
+  for (const UINT key : {VK_ESCAPE, VK_RETURN}) {
+    heard.clear();
+    std::string title, restored;
+    std::vector<std::string> order;
+    int unfonted = 0;
+    withDialog(
+        [&](HWND d) {
+          title = windowText(d);
+          const auto dialogFont = SendMessageW(d, WM_GETFONT, 0, 0);
+          for (HWND c = GetWindow(d, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+            unfonted += dialogFont == 0 || SendMessageW(c, WM_GETFONT, 0, 0) != dialogFont;
+          const HWND first = GetFocus();
+          HWND at = first;
+          do {
+            order.push_back(windowText(at));
+            at = GetNextDlgTabItem(d, at, FALSE);
+          } while (at != nullptr && at != first && order.size() < 10);
+          const auto buttons = childrenOf(d, L"Button");
+          const HWND edit = FindWindowExW(d, nullptr, L"Edit", nullptr);
+          SendMessageW(buttons[0], BM_CLICK, 0, 0);  // pause on
+          SetWindowTextW(edit, L"0");                // out of range: not taken
+          SetWindowTextW(edit, L"120");
+          SendMessageW(buttons[2], BM_CLICK, 0, 0);  // skip on
+          SetFocus(edit);
+          SetWindowTextW(edit, L"99999");
+          SetFocus(buttons[1]);  // leaving the box puts back the number in force
+          restored = windowText(edit);
+          MSG press{buttons[1], WM_KEYDOWN, key, 0, 0, {0, 0}};
+          IsDialogMessageW(d, &press);
+        },
+        [&] {
+          dialogs.optionsBox("Tarnavel", UnattendedChoices{}, changed);
+          return 0;
+        });
+    EXPECT_EQ(title, "Tarnavel");
+    EXPECT_EQ(unfonted, 0);
+    EXPECT_EQ(order, (std::vector<std::string>{"Pause switching while the computer is in use", "60",
+                                               "Find a queued window again when its program "
+                                               "reopens it",
+                                               "Go straight on when a queued window cannot be "
+                                               "found",
+                                               "Close"}));
+    ASSERT_EQ(heard.size(), 3u) << "key " << key;
+    EXPECT_TRUE(heard[0].pauseWhenInUse);
+    EXPECT_EQ(heard[1].resumeAfterSeconds, 120);
+    EXPECT_TRUE(heard[2].skipMissing && heard[2].pauseWhenInUse);
+    EXPECT_FALSE(heard[2].findReopened);
+    EXPECT_EQ(restored, "120");
+  }
+}
+
 TEST_F(WindowTest, TheMessageBoxShowsItsTextAndReturnsThePressedButton) {
   Dialogs dialogs(GetModuleHandleW(nullptr), window);
   std::string shown, title;
