@@ -36,6 +36,11 @@ void Settings::write(std::string_view key, std::string_view value) {
 }
 
 void Settings::writeBack(std::string_view key, std::string_view value) {
+  // What already reads as this text stays byte for byte as it is.
+  if (const auto stored = backend_.read(key); stored.text && *stored.text == value) {
+    if (const auto held = heldBack_.find(key); held != heldBack_.end()) heldBack_.erase(held);
+    return;
+  }
   if (backend_.writeOverText(key, value)) {
     if (const auto held = heldBack_.find(key); held != heldBack_.end()) heldBack_.erase(held);
   } else {

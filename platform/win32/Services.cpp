@@ -121,11 +121,10 @@ platform::StoredValue RegistrySettings::read(std::string_view key) {
     if (status == ERROR_FILE_NOT_FOUND) return absent;
     if (status == ERROR_UNSUPPORTED_TYPE) return otherKind;
     if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
-    // The count includes the terminator the system guarantees.
-    std::size_t units = bytes / sizeof(wchar_t);
-    while (units > 0 && buffer[units - 1] == L'\0')
-      --units;
-    return {narrow(std::wstring_view(buffer.data(), units)), false};
+    // A text ends at its first terminator, as every reader of the registry
+    // sees it; what a hand edit left after one is not part of it.
+    const std::wstring_view data(buffer.data(), bytes / sizeof(wchar_t));
+    return {narrow(data.substr(0, data.find(L'\0'))), false};
   }
   throw AppError::system(systemMessage(ERROR_MORE_DATA));
 }

@@ -204,6 +204,9 @@ TEST_F(SettingsTest, AValueOfAnotherKindReadsAsAbsentOnceNoticedAndStaysUntilACh
   EXPECT_EQ(backend.values["Option3"], "False");
   settings.writeBack("Text1", "0");  // over text, or nothing, it stores
   EXPECT_EQ(backend.values["Text1"], "0");
+  const std::size_t writes = backend.writes.size();
+  settings.writeBack("Text1", "0");  // what already reads so is left as it is
+  EXPECT_EQ(backend.writes.size(), writes);
   EXPECT_EQ(dialogs.boxes.size(), 1u);
 }
 

@@ -1571,6 +1571,13 @@ TEST_F(RegistryTest, AValueOfAnotherTypeReadsAsNoTextAndStaysUnlessReplaced) {
                   sizeof(expandable));
   EXPECT_EQ(settings.read("Weekly"), (StoredValue{"x", false}));
   EXPECT_TRUE(settings.writeOverText("Weekly", "Sunday"));
+  // A text ends at its first terminator, with or without one at the end of
+  // an odd count of bytes.
+  const wchar_t cut[] = {L'7', 0, L'|', L'x'};
+  for (const DWORD size : {DWORD{sizeof(cut)}, DWORD{sizeof(cut) - 1}, DWORD{2}}) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"Text2", REG_SZ, cut, size);
+    EXPECT_EQ(settings.read("Text2"), (StoredValue{"7", false})) << size;
+  }
 }
 
 TEST_F(RegistryTest, ARefusalCarriesTheSystemsWords) {

@@ -227,6 +227,89 @@ void longQueueCase(Ctx& ctx) {
             "closing did not store the 5,000 rows as shown");
 }
 
+// Every setting the program keeps, all of them hostile at once in one of
+// four ways: start-up reports what it cannot read and goes on, the window
+// answers, no box comes later, and closing leaves every value as it was but
+// the queue, stored again as the rows it shows.
+void everyKeyCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  target(ctx, *host, L"E2E hostile every key");
+  settle();
+  const wchar_t* const keys[] = {kQueuedWindows,
+                                 L"Queued Window Programs",
+                                 L"Option1",
+                                 L"Option2",
+                                 L"Option3",
+                                 L"Option4",
+                                 L"Option5",
+                                 L"Option6",
+                                 L"Option7",
+                                 L"Option8",
+                                 L"Weekly Time",
+                                 L"Weekly",
+                                 L"Text1",
+                                 L"Text2",
+                                 L"Text3",
+                                 kStartStop,
+                                 L"Windows Startup",
+                                 L"Minimized",
+                                 L"Pause When In Use",
+                                 L"Resume After Idle",
+                                 L"Find Reopened Windows",
+                                 L"Skip Missing Windows"};
+  // Control characters, a lone surrogate, a non-character, a NUL inside and
+  // an odd byte count with no terminator.
+  const wchar_t odd[] = {1, 0x1F, 0xD800, L'7', 0xFFFF, 0, L'|', 0x7F};
+  RegValue binaryLooking = textValue(REG_SZ, std::wstring(odd, std::size(odd)));
+  binaryLooking.data.resize(binaryLooking.data.size() - 3);
+  const DWORD one = 1;
+  RegValue number{REG_DWORD, {}};
+  number.data.assign(reinterpret_cast<const BYTE*>(&one),
+                     reinterpret_cast<const BYTE*>(&one) + sizeof(one));
+  // A queue text without separators is one row with no title, which the
+  // program shows and stores at closing as such: the text up to its first
+  // terminator, a lone surrogate made U+FFFD.
+  const std::wstring nines(1 << 20, L'9');
+  const struct {
+    const char* name;
+    RegValue value;
+    std::wstring queueAfter;  // empty: as stored
+  } forms[] = {
+      {"empty", textValue(REG_SZ, L""), L""},
+      {"1 MB", textValue(REG_SZ, nines), storedQueue({{nines, L"", L""}})},
+      {"binary-looking", binaryLooking,
+       storedQueue({{L"\x01\x1f\xFFFD"
+                     L"7\xFFFF",
+                     L"", L""}})},
+      {"a number", number, L""},
+  };
+  for (const auto& form : forms) {
+    const std::string which = std::string("every key ") + form.name;
+    freshSettings(ctx);
+    for (const wchar_t* key : keys) {
+      ctx.require(writeSettingRaw(key, form.value), "could not write " + quoted(key));
+    }
+    auto expected = settingsSnapshot();
+    if (!form.queueAfter.empty()) expected[kQueuedWindows] = textValue(REG_SZ, form.queueAfter);
+    const ULONGLONG launched = GetTickCount64();
+    std::vector<MessageBoxInfo> boxes;
+    auto s = startProgram(ctx, &boxes, kSlowStartMs);
+    const std::string shown = ms(launched);
+    for (const auto& box : boxes) {
+      ctx.check(box.caption == L"Application Error", which + ": " + box.describe());
+    }
+    ctx.check(sendWithTimeout(s->main(), WM_NULL, 0, 0, 1000).has_value(),
+              which + ": the window did not answer within 1 s");
+    const auto later = boxesWithin(*s, 1500);
+    ctx.check(later.empty(), which + ": " + std::to_string(later.size()) + " boxes after start-up");
+    closeProgram(ctx, *s, which);
+    const std::string diff = snapshotDiff(expected, settingsSnapshot());
+    ctx.check(diff.empty(), which + ": " + diff.substr(0, 600));
+    printLine("  " + which + ": main window " + shown + " after launch, " +
+              std::to_string(boxes.size()) + " boxes at start-up");
+  }
+}
+
 }  // namespace
 
 std::vector<Case> hostileCases() {
@@ -238,6 +321,8 @@ std::vector<Case> hostileCases() {
        otherTypesCase},
       {"long_queue", "5,000 stored rows: start-up and closing against an empty queue",
        longQueueCase},
+      {"every_key", "every setting empty, 1 MB, binary-looking or a number: nothing lost",
+       everyKeyCase},
   };
 }
 
