@@ -142,19 +142,28 @@ void Frame::setCaption(std::string_view text) {
   setWindowText(window_, text);
   // The window beneath repaints the caption's strip: where a longer caption
   // stood, its background shows again.
+  // A hidden frame (the window in the tray) paints nothing.
+  if (!IsWindowVisible(window_)) return;
   const HWND parent = GetParent(window_);
   RECT strip{};
   GetWindowRect(window_, &strip);
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&strip), 2);
+  if (const int height = captionHeight(); height > 0) strip.bottom = strip.top + height;
+  RedrawWindow(parent, &strip, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+int Frame::captionHeight() {
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0));
+  if (font == measuredFont_ && captionHeight_ > 0) return captionHeight_;
   if (const HDC dc = GetDC(window_)) {
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0));
     const HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
     TEXTMETRICW metrics{};
-    if (GetTextMetricsW(dc, &metrics)) strip.bottom = strip.top + metrics.tmHeight + 1;
+    captionHeight_ = GetTextMetricsW(dc, &metrics) ? metrics.tmHeight + 1 : 0;
+    measuredFont_ = font;
     if (previous != nullptr) SelectObject(dc, previous);
     ReleaseDC(window_, dc);
   }
-  RedrawWindow(parent, &strip, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  return captionHeight_;
 }
 
 bool OptionButton::value() const {

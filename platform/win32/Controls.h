@@ -93,6 +93,13 @@ class Frame final : public ControlBase<platform::IControl> {
  public:
   Frame(HWND window, const CtlLayout& layout);
   void setCaption(std::string_view text) override;
+
+ private:
+  // The caption strip's height, measured once for each font the frame gets:
+  // the status frame's caption changes every second.
+  int captionHeight();
+  HFONT measuredFont_ = nullptr;
+  int captionHeight_ = 0;
 };
 
 // Option buttons are BS_RADIOBUTTON, not the automatic kind: the logic
