@@ -586,6 +586,11 @@ class TimedHookChain {
     std::lock_guard<std::mutex> lock(mutex_);
     return std::exchange(times_, {});
   }
+  // The times of asking for the state of Ctrl and Shift, in microseconds.
+  static std::vector<double> takeModifiers() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(modifiers_, {});
+  }
 
  private:
   static LRESULT CALLBACK timing(int code, WPARAM wParam, LPARAM lParam) {
@@ -595,9 +600,19 @@ class TimedHookChain {
     QueryPerformanceCounter(&after);
     QueryPerformanceFrequency(&frequency);
     if (code == HC_ACTION && reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode == 'T') {
+      // What the callback asks of the system besides passing the key on,
+      // once more here: the state of Ctrl and Shift.
+      LARGE_INTEGER asked{};
+      GetAsyncKeyState(VK_CONTROL);
+      GetAsyncKeyState(VK_SHIFT);
+      QueryPerformanceCounter(&asked);
+      const auto us = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+        return static_cast<double>(to.QuadPart - from.QuadPart) * 1e6 /
+               static_cast<double>(frequency.QuadPart);
+      };
       std::lock_guard<std::mutex> lock(mutex_);
-      times_.push_back(static_cast<double>(after.QuadPart - before.QuadPart) * 1e6 /
-                       static_cast<double>(frequency.QuadPart));
+      times_.push_back(us(before, after));
+      modifiers_.push_back(us(after, asked));
     }
     return result;
   }
@@ -612,6 +627,7 @@ class TimedHookChain {
   static inline std::atomic<int> toggles_{0};
   static inline std::mutex mutex_;
   static inline std::vector<double> times_;
+  static inline std::vector<double> modifiers_;
 };
 
 void hookCase(Ctx& ctx) {
@@ -621,6 +637,7 @@ void hookCase(Ctx& ctx) {
     TimedHookChain chain(withProgramHook);
     ctx.require(chain.ok(), "the hooks could not be installed");
     TimedHookChain::take();
+    TimedHookChain::takeModifiers();
     const int toggles0 = TimedHookChain::toggles();
     for (int i = 0; i < presses; ++i) {
       sendKey(VK_CONTROL, true);
@@ -648,6 +665,15 @@ void hookCase(Ctx& ctx) {
                 "the program's hook posted " +
                     std::to_string(TimedHookChain::toggles() - toggles0) + " events for " +
                     std::to_string(2 * presses) + " T keys");
+    }
+    if (!withProgramHook) {
+      const auto asked = TimedHookChain::takeModifiers();
+      char line[160];
+      std::snprintf(
+          line, sizeof line,
+          "  GetAsyncKeyState of Ctrl and Shift from a hook, the chord held: median %.1f us",
+          median(asked));
+      printLine(line);
     }
     medians[withProgramHook] = median(times);
     worst[withProgramHook] = *std::max_element(times.begin(), times.end());
