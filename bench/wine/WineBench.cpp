@@ -936,7 +936,7 @@ void storedCase(Ctx& ctx) {
   }
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrine\\TarnavelBench");
   figure(
-      "scale_stored_32767 total_ms=%.1f form_ms=%.1f write_ms=%.1f read_ms=%.1f parse_ms=%.1f "
+      "stored_32767 total_ms=%.1f form_ms=%.1f write_ms=%.1f read_ms=%.1f parse_ms=%.1f "
       "(medians of 5)",
       median(make) + median(write) + median(read) + median(parse), median(make), median(write),
       median(read), median(parse));
