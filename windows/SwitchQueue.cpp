@@ -37,8 +37,15 @@ class Separator {
   std::boyer_moore_horspool_searcher<std::string_view::const_iterator> search_;
 };
 
-const Separator kFields(kFieldSeparator);
-const Separator kRows(kRowTerminator);
+const Separator& fieldSeparator() {
+  static const Separator separator(kFieldSeparator);
+  return separator;
+}
+
+const Separator& rowTerminator() {
+  static const Separator terminator(kRowTerminator);
+  return terminator;
+}
 
 // The user's rules for numbers, read once per procedure and only by the
 // guarded statement that first needs them, so that a refusal is reported
@@ -85,16 +92,18 @@ std::string storedForm(const std::vector<StoredRow>& rows) {
 // separator is not read.
 std::vector<StoredRow> parseStoredForm(std::string_view text) {
   std::vector<StoredRow> rows;
+  const Separator& fields = fieldSeparator();
+  const Separator& terminator = rowTerminator();
   bool more = !text.empty();
   while (more) {
-    std::string_view piece = kRows.takeUntil(text, more);
+    std::string_view piece = terminator.takeUntil(text, more);
     if (piece.empty()) continue;
     StoredRow& row = rows.emplace_back();
-    bool field = false;
-    row.handle = kFields.takeUntil(piece, row.hasTitle);
+    bool next = false;
+    row.handle = fields.takeUntil(piece, row.hasTitle);
     if (!row.hasTitle) continue;
-    row.title = kFields.takeUntil(piece, field);
-    if (field) row.time = kFields.takeUntil(piece, field);
+    row.title = fields.takeUntil(piece, next);
+    if (next) row.time = fields.takeUntil(piece, next);
   }
   return rows;
 }
