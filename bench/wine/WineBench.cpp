@@ -28,7 +28,9 @@
 #include "Probe.h"
 #include "core/ErrorReport.h"
 #include "core/Settings.h"
+#include "platform/Errors.h"
 #include "platform/win32/Dialogs.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/KeyboardHook.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/Messages.h"
@@ -558,19 +560,22 @@ class TimedHookChain {
       wc.hInstance = GetModuleHandleW(nullptr);
       wc.lpszClassName = L"TarnavelBench.HookTarget";
       RegisterClassW(&wc);
-      HWND target = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    wc.hInstance, nullptr);
-      tarnavel::win32::KeyboardHook hook(target);
-      if (withProgramHook) hook.install();
-      HHOOK timing = SetWindowsHookExW(WH_KEYBOARD_LL, &TimedHookChain::timing, wc.hInstance, 0);
+      const tarnavel::win32::Window target(CreateWindowExW(
+          0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
+      tarnavel::win32::KeyboardHook hook(target.get());
+      try {
+        if (withProgramHook) hook.install();
+      } catch (const tarnavel::AppError&) {
+        // Not installed: ok() says so.
+      }
+      // Installed last, so called first.
+      const tarnavel::win32::Hook timing(
+          SetWindowsHookExW(WH_KEYBOARD_LL, &TimedHookChain::timing, wc.hInstance, 0));
       ok_ = target && timing && (!withProgramHook || hook.installed());
       ready_ = GetCurrentThreadId();
       MSG m;
       while (GetMessageW(&m, nullptr, 0, 0) > 0)
         DispatchMessageW(&m);
-      UnhookWindowsHookEx(timing);
-      hook.remove();
-      DestroyWindow(target);
     });
     while (ready_ == 0)
       Sleep(10);
