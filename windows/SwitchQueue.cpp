@@ -1,6 +1,7 @@
 #include "windows/SwitchQueue.h"
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <numeric>
 #include <unordered_map>
@@ -13,17 +14,37 @@
 namespace tarnavel {
 namespace {
 
-// Splits at every occurrence of the separator, the leftmost first.
-std::vector<std::string_view> split(std::string_view text, std::string_view separator) {
-  std::vector<std::string_view> pieces;
-  for (;;) {
-    const auto at = text.find(separator);
-    if (at == std::string_view::npos) break;
-    pieces.push_back(text.substr(0, at));
-    text.remove_prefix(at + separator.size());
+// A separator of the stored form, found by the skip of its last character:
+// the form's runs of '|' are short and the fields between them have none, so
+// most of a text is passed at the stride of the separator's length.
+class Separator {
+ public:
+  explicit Separator(std::string_view text)
+      : size_(text.size()), search_(text.begin(), text.end()) {}
+  // The text before the first separator; the rest of the text is left after
+  // the separator, or empty when there is none.
+  std::string_view takeUntil(std::string_view& text, bool& found) const {
+    const auto at = search_(text.begin(), text.end()).first;
+    found = at != text.end();
+    const auto head = static_cast<std::size_t>(at - text.begin());
+    const std::string_view before = text.substr(0, head);
+    text.remove_prefix(found ? head + size_ : text.size());
+    return before;
   }
-  pieces.push_back(text);
-  return pieces;
+
+ private:
+  std::size_t size_;
+  std::boyer_moore_horspool_searcher<std::string_view::const_iterator> search_;
+};
+
+const Separator& fieldSeparator() {
+  static const Separator separator(kFieldSeparator);
+  return separator;
+}
+
+const Separator& rowTerminator() {
+  static const Separator terminator(kRowTerminator);
+  return terminator;
 }
 
 // The user's rules for numbers, read once per procedure and only by the
@@ -54,24 +75,35 @@ void appendRecord(std::string& text, const StoredRow& row) {
 }
 
 std::string storedForm(const std::vector<StoredRow>& rows) {
+  std::size_t size = 0;
+  for (const auto& row : rows) {
+    size += row.handle.size() + row.title.size() + row.time.size() + 2 * kFieldSeparator.size() +
+            kRowTerminator.size();
+  }
   std::string text;
+  text.reserve(size);
   for (const auto& row : rows)
     appendRecord(text, row);
   return text;
 }
 
+// The text is cut at every terminator, the leftmost first, and each piece at
+// its field separators: handle, title, time, and whatever follows a third
+// separator is not read.
 std::vector<StoredRow> parseStoredForm(std::string_view text) {
   std::vector<StoredRow> rows;
-  if (text.empty()) return rows;
-  for (const auto piece : split(text, kRowTerminator)) {
+  const Separator& fields = fieldSeparator();
+  const Separator& terminator = rowTerminator();
+  bool more = !text.empty();
+  while (more) {
+    std::string_view piece = terminator.takeUntil(text, more);
     if (piece.empty()) continue;
-    const auto fields = split(piece, kFieldSeparator);
-    StoredRow row;
-    row.handle = fields[0];
-    row.hasTitle = fields.size() >= 2;
-    if (row.hasTitle) row.title = fields[1];
-    if (fields.size() >= 3) row.time = fields[2];
-    rows.push_back(std::move(row));
+    StoredRow& row = rows.emplace_back();
+    bool next = false;
+    row.handle = fields.takeUntil(piece, row.hasTitle);
+    if (!row.hasTitle) continue;
+    row.title = fields.takeUntil(piece, next);
+    if (next) row.time = fields.takeUntil(piece, next);
   }
   return rows;
 }

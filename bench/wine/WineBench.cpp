@@ -9,6 +9,7 @@
 // soak); each has its own short default.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -25,7 +26,16 @@
 #include <vector>
 
 #include "Probe.h"
+#include "core/ErrorReport.h"
+#include "core/Settings.h"
+#include "platform/Errors.h"
+#include "platform/win32/Dialogs.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/KeyboardHook.h"
+#include "platform/win32/MainWindow.h"
+#include "platform/win32/Messages.h"
 #include "platform/win32/Services.h"
+#include "platform/win32/Text.h"
 #include "tests/e2e/driver/CaseSupport.h"
 #include "windows/SwitchQueue.h"
 
@@ -122,6 +132,11 @@ Sample sample(DWORD pid, int unixPid, double since) {
   Sample s{(nowMs() - since) / 1000.0, bench::windowsFigures(pid).value_or(bench::WindowsFigures{}),
            unixPid > 0 ? bench::unixFigures(unixPid) : std::nullopt};
   return s;
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
 }
 
 double percent(double from, double to) {
@@ -531,76 +546,387 @@ void hotkeyCase(Ctx& ctx) {
   closeProgram(ctx, *s, "after the chord");
 }
 
-// --- scale ----------------------------------------------------------------------------
+// The program's keyboard hook itself, in this process (the program is not
+// started): a second hook installed after it is called before it, and times
+// on the performance counter the call that passes each T key on down the
+// chain. Without the program's hook the same call reaches the end of the
+// chain at once; the difference is the time spent in the program's callback.
+class TimedHookChain {
+ public:
+  explicit TimedHookChain(bool withProgramHook) {
+    thread_ = std::thread([this, withProgramHook] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = &TimedHookChain::procedure;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"TarnavelBench.HookTarget";
+      RegisterClassW(&wc);
+      const tarnavel::win32::Window target(CreateWindowExW(
+          0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
+      tarnavel::win32::KeyboardHook hook(target.get());
+      try {
+        if (withProgramHook) hook.install();
+      } catch (const tarnavel::AppError&) {
+        // Not installed: ok() says so.
+      }
+      // Installed last, so called first.
+      const tarnavel::win32::Hook timing(
+          SetWindowsHookExW(WH_KEYBOARD_LL, &TimedHookChain::timing, wc.hInstance, 0));
+      ok_ = target && timing && (!withProgramHook || hook.installed());
+      ready_ = GetCurrentThreadId();
+      MSG m;
+      while (GetMessageW(&m, nullptr, 0, 0) > 0)
+        DispatchMessageW(&m);
+    });
+    while (ready_ == 0)
+      Sleep(10);
+  }
+  ~TimedHookChain() {
+    PostThreadMessageW(ready_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  bool ok() const { return ok_; }
+  static int toggles() { return toggles_; }
+  // The times of the T keys passed on since the last call, in microseconds.
+  static std::vector<double> take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(times_, {});
+  }
+  // The times of asking for the state of Ctrl and Shift, in microseconds.
+  static std::vector<double> takeModifiers() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(modifiers_, {});
+  }
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+ private:
+  static LRESULT CALLBACK timing(int code, WPARAM wParam, LPARAM lParam) {
+    LARGE_INTEGER before{}, after{}, frequency{};
+    QueryPerformanceCounter(&before);
+    const LRESULT result = CallNextHookEx(nullptr, code, wParam, lParam);
+    QueryPerformanceCounter(&after);
+    QueryPerformanceFrequency(&frequency);
+    if (code == HC_ACTION && reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode == 'T') {
+      // What the callback asks of the system besides passing the key on,
+      // once more here: the state of Ctrl and Shift.
+      LARGE_INTEGER asked{};
+      GetAsyncKeyState(VK_CONTROL);
+      GetAsyncKeyState(VK_SHIFT);
+      QueryPerformanceCounter(&asked);
+      const auto us = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+        return static_cast<double>(to.QuadPart - from.QuadPart) * 1e6 /
+               static_cast<double>(frequency.QuadPart);
+      };
+      std::lock_guard<std::mutex> lock(mutex_);
+      times_.push_back(us(before, after));
+      modifiers_.push_back(us(after, asked));
+    }
+    return result;
+  }
+  static LRESULT CALLBACK procedure(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == tarnavel::win32::kToggleMessage) ++toggles_;
+    return DefWindowProcW(w, message, wParam, lParam);
+  }
+
+  std::thread thread_;
+  std::atomic<DWORD> ready_{0};
+  bool ok_ = false;
+  static inline std::atomic<int> toggles_{0};
+  static inline std::mutex mutex_;
+  static inline std::vector<double> times_;
+  static inline std::vector<double> modifiers_;
+};
+
+void hookCase(Ctx& ctx) {
+  const int presses = 50;
+  double medians[2] = {}, worst[2] = {};
+  for (const bool withProgramHook : {false, true}) {
+    TimedHookChain chain(withProgramHook);
+    ctx.require(chain.ok(), "the hooks could not be installed");
+    TimedHookChain::take();
+    TimedHookChain::takeModifiers();
+    const int toggles0 = TimedHookChain::toggles();
+    for (int i = 0; i < presses; ++i) {
+      sendKey(VK_CONTROL, true);
+      sendKey(VK_SHIFT, true);
+      sendKey('T', true);
+      sendKey('T', false);
+      sendKey(VK_SHIFT, false);
+      sendKey(VK_CONTROL, false);
+      Sleep(20);
+    }
+    std::vector<double> times;
+    waitUntil(
+        [&] {
+          for (double t : TimedHookChain::take())
+            times.push_back(t);
+          return times.size() >= 2 * presses;
+        },
+        kChangeTimeoutMs);
+    ctx.require(times.size() == 2 * presses, std::to_string(times.size()) + " T keys of " +
+                                                 std::to_string(2 * presses) +
+                                                 " went through the hooks");
+    if (withProgramHook) {
+      ctx.check(waitUntil([&] { return TimedHookChain::toggles() - toggles0 == 2 * presses; },
+                          kChangeTimeoutMs),
+                "the program's hook posted " +
+                    std::to_string(TimedHookChain::toggles() - toggles0) + " events for " +
+                    std::to_string(2 * presses) + " T keys");
+    }
+    if (!withProgramHook) {
+      const auto asked = TimedHookChain::takeModifiers();
+      char line[160];
+      std::snprintf(
+          line, sizeof line,
+          "  GetAsyncKeyState of Ctrl and Shift from a hook, the chord held: median %.1f us",
+          median(asked));
+      printLine(line);
+    }
+    medians[withProgramHook] = median(times);
+    worst[withProgramHook] = *std::max_element(times.begin(), times.end());
+  }
+  figure(
+      "hook_callback us=%.1f (median with the program's hook %.1f us, worst %.1f us; "
+      "the chain without it %.1f us, worst %.1f us; %d presses of Ctrl+Shift+T)",
+      medians[1] - medians[0], medians[1], worst[1], medians[0], worst[0], presses);
 }
 
-// 1001 real windows: "Refresh List" walks and lists them all; a start with
-// 1000 stored rows of stale handles whose titles all match listed windows
-// rebinds every row (against a start with none); the queue's stored form of
-// 32767 rows made, written to the registry, read back and parsed.
+// --- scale ----------------------------------------------------------------------------
+
+// "Refresh List" clicked and waited for: the click is sent, so it returns
+// when the handler has run, and the window's pending repaint is carried out
+// before the clock stops.
+double timedRefresh(Ctx& ctx, Session& s) {
+  const HWND button = requireButton(ctx, s, kRefresh);
+  const double t0 = nowMs();
+  DWORD_PTR answer = 0;
+  ctx.require(SendMessageTimeoutW(
+                  GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                  reinterpret_cast<LPARAM>(button), SMTO_NORMAL, 60000, &answer) != 0,
+              "the program did not take the click of \"Refresh List\"");
+  RedrawWindow(s.main(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return nowMs() - t0;
+}
+
+// The same titles under new windows: what closing and reopening every one
+// of them leaves the queue with.
+void reopen(Ctx& ctx, TargetHost& host, std::vector<std::pair<HWND, std::wstring>>& windows) {
+  for (auto& [w, title] : windows) {
+    host.destroy(w);
+    w = target(ctx, host, title, TargetKind::Bare);
+  }
+}
+
+// The walk asks every window for the length of its title, a message its
+// thread answers: for a while after they were made, the windows' thread is
+// busy with what the system tells it of them, and the answers come late.
+// Waits until asking all of them takes as long twice in a row; the time.
+double quietWindows(const std::vector<std::pair<HWND, std::wstring>>& windows) {
+  double last = 1e9;
+  for (int round = 0; round < 40; ++round) {
+    const double t0 = nowMs();
+    for (const auto& [w, title] : windows)
+      SendMessageW(w, WM_GETTEXTLENGTH, 0, 0);
+    const double took = nowMs() - t0;
+    if (std::fabs(took - last) < 0.15 * last) return took;
+    last = took;
+    Sleep(200);
+  }
+  return last;
+}
+
+// 1001 real windows. "Refresh List" walks and lists them all; clicked with
+// 1000 queued rows whose titles all match listed windows against the same
+// clicks with an empty queue, the difference is the marking: once with the
+// rows naming their windows (every click after the first), once after the
+// windows were reopened under new handles (every row found by its title,
+// rebound, and the queue stored). Sessions with and without the rows take
+// turns, so that the machine's load falls on both alike.
 void scaleCase(Ctx& ctx) {
   auto host = targetHost(ctx);
   std::vector<std::pair<HWND, std::wstring>> windows;
+  double t0 = nowMs();
   for (int i = 0; i < 1001; ++i) {
     const std::wstring title = L"Scale window " + std::to_wstring(i);
     windows.push_back({target(ctx, *host, title, TargetKind::Bare), title});
   }
+  printLine("  1001 windows made in " + std::to_string(static_cast<int>(nowMs() - t0)) + " ms");
   settle();
-  std::vector<double> empty, full, refresh;
-  for (int round = 0; round < 3; ++round) {
-    prepare(ctx, L"0", L"0", L"5", {});
-    double t0 = nowMs();
-    auto s = startProgram(ctx);
-    empty.push_back(nowMs() - t0);
-    for (int k = 0; k < 3; ++k) {
-      t0 = nowMs();
-      press(ctx, *s, kRefresh);
-      refresh.push_back(nowMs() - t0);
+  std::vector<QueueRow> rows;
+  for (int i = 0; i < 1000; ++i)
+    rows.push_back({std::to_wstring(0x7ff00000 + i), windows[static_cast<size_t>(i)].second, L""});
+  const std::wstring storedRows = storedQueue(rows);
+  std::vector<double> empty, named, emptyReopened, reopened;
+  for (int round = 0; round < 2; ++round) {
+    for (const bool queued : {false, true}) {
+      prepare(ctx, L"0", L"0", L"5", {});
+      if (queued) {
+        ctx.require(writeSetting(kQueuedWindows, storedRows), "could not store the rows");
+      }
+      auto s = startProgram(ctx);
+      const auto rebound = [&](const std::string& when) {
+        const Rows shown = queueRows(ctx, *s);
+        int right = 0;
+        for (std::size_t i = 0; i < shown.size() && i < 1000; ++i)
+          right += shown[i] == row(windows[i].first, windows[i].second, kValid) ? 1 : 0;
+        ctx.check(shown.size() == 1000 && right == 1000,
+                  std::to_string(right) + " of " + std::to_string(shown.size()) +
+                      " rows rebound to their windows " + when);
+      };
+      if (queued && round == 0) rebound("at the start");
+      const double asking = quietWindows(windows);
+      if (round == 0 && !queued) {
+        printLine("  asking the 1001 windows their title's length from here: " +
+                  std::to_string(static_cast<int>(asking)) + " ms");
+      }
+      // The first click is not timed: it meets what the start left to do.
+      timedRefresh(ctx, *s);
+      for (int k = 0; k < 4; ++k)
+        (queued ? named : empty).push_back(timedRefresh(ctx, *s));
+      ctx.check(s->available->count() == 1001,
+                "the list shows " + std::to_string(s->available->count()) + " windows");
+      for (int k = 0; k < (queued ? 2 : 1); ++k) {
+        t0 = nowMs();
+        reopen(ctx, *host, windows);
+        const double made = nowMs() - t0;
+        const double quiet = quietWindows(windows);
+        if (round == 0 && k == 0 && !queued) {
+          printLine("  1001 windows reopened in " + std::to_string(static_cast<int>(made)) +
+                    " ms, quiet after " + std::to_string(static_cast<int>(nowMs() - t0 - made)) +
+                    " ms (" + std::to_string(static_cast<int>(quiet)) + " ms to ask them all)");
+        }
+        (queued ? reopened : emptyReopened).push_back(timedRefresh(ctx, *s));
+      }
+      if (queued && round == 1) rebound("after the windows were reopened");
+      closeProgram(ctx, *s, "after the clicks");
     }
-    ctx.check(s->available->count() == 1001,
-              "the list shows " + std::to_string(s->available->count()) + " windows");
-    closeProgram(ctx, *s, "after the refresh");
-
-    std::vector<QueueRow> rows;
-    for (int i = 0; i < 1000; ++i)
-      rows.push_back(
-          {std::to_wstring(0x7ff00000 + i), windows[static_cast<size_t>(i)].second, L""});
-    prepare(ctx, L"0", L"0", L"5", {});
-    ctx.require(writeSetting(kQueuedWindows, storedQueue(rows)), "could not store the rows");
-    t0 = nowMs();
-    auto q = startProgram(ctx);
-    full.push_back(nowMs() - t0);
-    // Every row rebound to its window and Valid.
-    const Rows shown = queueRows(ctx, *q);
-    int right = 0;
-    for (std::size_t i = 0; i < shown.size() && i < 1000; ++i) {
-      right += shown[i] == row(windows[i].first, windows[i].second, kValid) ? 1 : 0;
-    }
-    ctx.check(shown.size() == 1000 && right == 1000, std::to_string(right) + " of " +
-                                                         std::to_string(shown.size()) +
-                                                         " rows rebound to their windows");
-    closeProgram(ctx, *q, "after the rebinding start");
   }
-  figure("scale_refresh_1001 ms=%.1f (median of %zu clicks: walk, list, re-mark)", median(refresh),
-         refresh.size());
+  const auto list = [](const char* what, const std::vector<double>& v) {
+    std::string line = "  ";
+    line += what;
+    line += " ms:";
+    for (double t : v)
+      line += ' ' + std::to_string(std::lround(t));
+    printLine(line);
+  };
+  list("empty queue", empty);
+  list("1000 rows naming their windows", named);
+  list("empty queue, windows reopened", emptyReopened);
+  list("1000 rows rebound after reopening", reopened);
+  figure("scale_refresh_1001 ms=%.1f (median of %zu clicks: walk, list, re-mark, repaint)",
+         median(empty), empty.size());
   figure(
-      "scale_start_1000_stale_rows ms=%.0f empty_queue_ms=%.0f marking_ms=%.0f "
-      "(medians of 3 starts)",
-      median(full), median(empty), median(full) - median(empty));
+      "scale_marking_1000_named ms=%.1f refresh_ms=%.1f empty_queue_ms=%.1f "
+      "(medians of %zu clicks each, 1000 rows naming their listed windows)",
+      median(named) - median(empty), median(named), median(empty), named.size());
+  figure(
+      "scale_marking_1000_rebound ms=%.1f refresh_ms=%.1f empty_queue_ms=%.1f "
+      "(medians of %zu and %zu clicks, each after reopening the windows: every row found by its "
+      "title, rebound and stored)",
+      median(reopened) - median(emptyReopened), median(reopened), median(emptyReopened),
+      reopened.size(), emptyReopened.size());
+}
 
+// The marking alone, in this process: the program's own SwitchQueue over the
+// program's main window (its window class and controls, shown), 1001 listed
+// titles and 1000 queued rows of those titles; the performance counter
+// around each marking and the repaint it leaves. The click's walk, which
+// asks every window for its title and depends on how soon their threads
+// answer, is not in it.
+void markingCase(Ctx& ctx) {
+  using namespace tarnavel;
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof classes;
+  classes.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES;
+  InitCommonControlsEx(&classes);
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  win32::MainWindow window(instance);
+  window.setCaption("Tarnavel marking");
+  window.setVisible(true);
+  const Form1Controls ui = window.controls();
+  ui.ListView1.addColumn("Available", 7000);
+  for (const char* header : {"Handle", "Queue", "Status", "Time Before Switch"})
+    ui.ListView2.addColumn(header, 2000);
+  win32::Dialogs dialogs(instance, window);
+  ErrorReport report(dialogs);
+  win32::RegistrySettings backend(L"Software\\Kestrine\\TarnavelBench");
+  win32::Locale locale;
+  Settings settings(backend, locale, report);
+  SwitchQueue queue(report, ui.ListView2, settings, locale);
+  std::vector<Hwnd32> handles;
+  for (int i = 0; i < 1001; ++i) {
+    ui.ListView1.add("Scale window " + std::to_string(i));
+    handles.push_back(0x20000 + 2 * i);
+  }
+  for (int i = 0; i < 1000; ++i) {
+    const int row = ui.ListView2.add(std::to_string(0x7ff00000 + i));
+    ui.ListView2.setText(row, tarnavel::kTitle, "Scale window " + std::to_string(i));
+  }
+  const auto pump = [] {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&m);
+  };
+  const auto marking = [&] {
+    pump();
+    LARGE_INTEGER before{}, after{}, frequency{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&before);
+    queue.checkHandle(ui.ListView1, handles);
+    RedrawWindow(window.window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    QueryPerformanceCounter(&after);
+    return static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 /
+           static_cast<double>(frequency.QuadPart);
+  };
+  const auto allRebound = [&] {
+    for (int i = 1; i <= 1000; ++i) {
+      if (ui.ListView2.text(i, kHandleText) !=
+              std::to_string(handles[static_cast<size_t>(i - 1)]) ||
+          ui.ListView2.text(i, kStatus) != tarnavel::kValid) {
+        return false;
+      }
+    }
+    return true;
+  };
+  std::vector<double> rebound, named;
+  for (int round = 0; round < 7; ++round) {
+    for (int i = 1; i <= 1000; ++i)
+      ui.ListView2.setText(i, kHandleText, std::to_string(0x7ff00000 + i));
+    rebound.push_back(marking());
+    ctx.require(allRebound(), "the rows were not all rebound to their windows");
+  }
+  for (int round = 0; round < 7; ++round)
+    named.push_back(marking());
+  ctx.require(allRebound(), "the rows did not stay with their windows");
+  window.destroy();
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrine\\TarnavelBench");
+  figure(
+      "marking_1000_rebound ms=%.1f (median of 7, worst %.1f: 1001 listed, 1000 queued rows of "
+      "their titles under gone handles, each rebound, the queue stored)",
+      median(rebound), *std::max_element(rebound.begin(), rebound.end()));
+  figure("marking_1000_named ms=%.1f (median of 7, worst %.1f: the same rows naming their windows)",
+         median(named), *std::max_element(named.begin(), named.end()));
+}
+
+// The queue's stored form of 32767 rows made, written to the registry, read
+// back and parsed; the text's conversions to and from UTF-16, which writing
+// and reading include, on their own beside it.
+void storedCase(Ctx& ctx) {
   std::vector<tarnavel::StoredRow> stored;
   for (int i = 0; i < 32767; ++i)
     stored.push_back({std::to_string(65536 + i), "Dashboard " + std::to_string(i), "60"});
   tarnavel::win32::RegistrySettings registry(L"Software\\Kestrine\\TarnavelBench");
-  std::vector<double> make, write, read, parse;
+  std::vector<double> make, write, read, parse, widen, narrow;
+  std::size_t bytes = 0;
   for (int round = 0; round < 5; ++round) {
     double t0 = nowMs();
     const std::string text = tarnavel::storedForm(stored);
     make.push_back(nowMs() - t0);
+    bytes = text.size();
+    t0 = nowMs();
+    const std::wstring wide = tarnavel::win32::widen(text);
+    widen.push_back(nowMs() - t0);
+    t0 = nowMs();
+    ctx.require(tarnavel::win32::narrow(wide) == text, "the text changed on its way to UTF-16");
+    narrow.push_back(nowMs() - t0);
     t0 = nowMs();
     registry.write("Queued Windows", text);
     write.push_back(nowMs() - t0);
@@ -615,10 +941,14 @@ void scaleCase(Ctx& ctx) {
   }
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrine\\TarnavelBench");
   figure(
-      "scale_stored_32767 total_ms=%.1f form_ms=%.1f write_ms=%.1f read_ms=%.1f parse_ms=%.1f "
+      "stored_32767 total_ms=%.1f form_ms=%.1f write_ms=%.1f read_ms=%.1f parse_ms=%.1f "
       "(medians of 5)",
       median(make) + median(write) + median(read) + median(parse), median(make), median(write),
       median(read), median(parse));
+  char line[160];
+  std::snprintf(line, sizeof line, "  %zu bytes of text; to UTF-16 %.1f ms, back %.1f ms", bytes,
+                median(widen), median(narrow));
+  printLine(line);
 }
 
 // --- soak -------------------------------------------------------------------------
@@ -742,7 +1072,11 @@ int wmain(int argc, wchar_t** argv) {
       {"precision_10s", "switching every 10 seconds: each switch against its schedule",
        [](Ctx& ctx) { precisionCase(ctx, 10); }},
       {"hotkey", "Ctrl+Shift+T to the button's new caption", hotkeyCase},
-      {"scale", "1001 windows listed, 1000 stale rows rebound, 32767 rows stored", scaleCase},
+      {"hook", "the time spent in the program's keyboard hook for each T key", hookCase},
+      {"scale", "1001 windows listed, 1000 queued rows of their titles marked", scaleCase},
+      {"marking", "the marking of 1000 queued rows against 1001 listed, in this process",
+       markingCase},
+      {"stored", "the queue's stored form of 32767 rows to the registry and back", storedCase},
       {"soak", "switching every second among windows that come and go, to the tray and back",
        soakCase},
   };

@@ -1,6 +1,7 @@
 #include "platform/win32/Services.h"
 
-#include <vector>
+#include <algorithm>
+#include <memory>
 
 #include "platform/Errors.h"
 #include "platform/win32/Handles.h"
@@ -113,17 +114,20 @@ platform::StoredValue RegistrySettings::read(std::string_view key) {
     if (status == ERROR_FILE_NOT_FOUND) return absent;
     if (status == ERROR_UNSUPPORTED_TYPE) return otherKind;
     if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
-    std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    // Only what the system writes is read: the buffer is not cleared first
+    // (a stored queue can be megabytes).
+    const std::size_t capacity = bytes / sizeof(wchar_t) + 1;
+    const auto buffer = std::make_unique_for_overwrite<wchar_t[]>(capacity);
+    bytes = static_cast<DWORD>(capacity * sizeof(wchar_t));
     status = RegGetValueW(HKEY_CURRENT_USER, keyPath_.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
-                          buffer.data(), &bytes);
+                          buffer.get(), &bytes);
     if (status == ERROR_MORE_DATA) continue;
     if (status == ERROR_FILE_NOT_FOUND) return absent;
     if (status == ERROR_UNSUPPORTED_TYPE) return otherKind;
     if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
     // A text ends at its first terminator, as every reader of the registry
     // sees it; what a hand edit left after one is not part of it.
-    const std::wstring_view data(buffer.data(), bytes / sizeof(wchar_t));
+    const std::wstring_view data(buffer.get(), std::min(capacity, bytes / sizeof(wchar_t)));
     return {narrow(data.substr(0, data.find(L'\0'))), false};
   }
   throw AppError::system(systemMessage(ERROR_MORE_DATA));

@@ -1,6 +1,8 @@
 #include "platform/win32/Text.h"
 
+#include <algorithm>
 #include <limits>
+#include <type_traits>
 
 #include "platform/Errors.h"
 
@@ -14,11 +16,22 @@ int checkedLength(std::size_t size) {
   return static_cast<int>(size);
 }
 
+// Most texts (window titles, stored values, captions) are ASCII, which both
+// conversions copy unit for unit: done here, that is a fraction of the
+// system's converter, which is called twice (the size, then the text).
+template <class Text>
+bool isAscii(Text text) {
+  return std::all_of(text.begin(), text.end(), [](auto unit) {
+    return static_cast<std::make_unsigned_t<decltype(unit)>>(unit) < 0x80;
+  });
+}
+
 }  // namespace
 
 std::wstring widen(std::string_view utf8) {
   if (utf8.empty()) return {};
   const int inLength = checkedLength(utf8.size());
+  if (isAscii(utf8)) return std::wstring(utf8.begin(), utf8.end());
   // No MB_ERR_INVALID_CHARS: a stray byte becomes U+FFFD instead of losing
   // the whole text.
   const int outLength = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), inLength, nullptr, 0);
@@ -30,6 +43,12 @@ std::wstring widen(std::string_view utf8) {
 std::string narrow(std::wstring_view utf16) {
   if (utf16.empty()) return {};
   const int inLength = checkedLength(utf16.size());
+  if (isAscii(utf16)) {
+    std::string out(utf16.size(), '\0');
+    std::transform(utf16.begin(), utf16.end(), out.begin(),
+                   [](wchar_t unit) { return static_cast<char>(unit); });
+    return out;
+  }
   const int outLength =
       WideCharToMultiByte(CP_UTF8, 0, utf16.data(), inLength, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(outLength), '\0');

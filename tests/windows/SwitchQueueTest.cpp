@@ -193,22 +193,28 @@ std::vector<std::pair<std::string, std::string>> markedRowByRow(
 TEST(CheckAgainstRowByRow, RandomQueuesAreMarkedAndReboundAlike) {
   std::mt19937 random(20260101);
   const std::vector<std::string> titles = {"Board", "Console", "Mail", "Clock", ""};
-  for (int round = 0; round < 400; ++round) {
+  for (int round = 0; round <= 400; ++round) {
+    // The last round is the largest queue: 1001 listed windows and 1000 rows
+    // under their titles.
+    const bool large = round == 400;
     fake::FakeForm f;
     f.settings.values["StartStopState"] = "Off";
     const auto pick = [&](std::size_t n) { return random() % n; };
-    for (std::size_t w = pick(6); w > 0; --w)
-      f.windows.open(titles[pick(titles.size() - 1)]);
+    const auto title = [&](std::size_t of) {
+      return large ? "Window " + std::to_string(pick(1001)) : titles[pick(of)];
+    };
+    for (std::size_t w = large ? 1001 : pick(6); w > 0; --w)
+      f.windows.open(large ? "Window " + std::to_string(w - 1) : title(titles.size() - 1));
     std::vector<Hwnd32> live;
     for (const auto& w : f.windows.windows)
       live.push_back(w.handle);
     std::string stored;
     std::vector<std::pair<std::string, std::string>> rows;
-    for (std::size_t r = pick(10); r > 0; --r) {
+    for (std::size_t r = large ? 1000 : pick(10); r > 0; --r) {
       std::string handle = std::to_string(900 + pick(4));  // stale, sometimes twice
       if (!live.empty() && pick(3) == 0) handle = std::to_string(live[pick(live.size())]);
       if (pick(12) == 0) handle = "junk";
-      rows.emplace_back(handle, titles[pick(titles.size())]);
+      rows.emplace_back(handle, title(titles.size()));
       stored += storedRow(rows.back().first, rows.back().second);
     }
     f.settings.values["Queued Windows"] = stored;
