@@ -339,6 +339,7 @@ void screenshot(Ctx& ctx, Session& s) {
   settle();
   std::wstring request = signal + L".req";
   std::wstring done = signal + L".done";
+  DeleteFileW(done.c_str());  // the answer to an earlier request
   HANDLE f = CreateFileW(request.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) {
@@ -438,10 +439,10 @@ HWND statusFrame(Ctx& ctx, Session& s) {
 }
 
 std::vector<HWND> queueTargets(Ctx& ctx, Session& s, TargetHost& host, int n,
-                               const std::wstring& name) {
+                               const std::wstring& name, TargetKind kind) {
   std::vector<HWND> targets;
   for (int i = 1; i <= n; ++i)
-    targets.push_back(target(ctx, host, std::wstring(name).append(std::to_wstring(i))));
+    targets.push_back(target(ctx, host, std::wstring(name).append(std::to_wstring(i)), kind));
   settle();
   press(ctx, s, kRefresh);
   for (int i = 1; i <= n; ++i) {

@@ -2,14 +2,15 @@
 //
 //   tarnavel_e2e [--app PATH] [--case NAME]... [--list] [--verbose]
 //                [--selftest] [--screenshot-signal PATH] [--xdotool-dir PATH]
-//   tarnavel_e2e --picture [--app PATH] [--screenshot-signal PATH]
+//   tarnavel_e2e --picture|--demo [--app PATH] [--screenshot-signal PATH]
 //   tarnavel_e2e --close
 //
 // Without --app the program is looked for next to the driver. --case runs
 // only the named cases, in the order and as often as named. --selftest runs
 // the checks of the driver's own tools instead of the program's cases.
 // --xdotool-dir names the runner's folder that takes xdotool calls (the keys
-// of the hotkey case). --picture sets the window up for the README's screenshot. --close asks
+// of the hotkey case). --picture sets the window up for the README's screenshot, --demo
+// plays the README's moving picture (scripts/run --demo records it). --close asks
 // every running Tarnavel to close, the way its close box does, and waits for
 // it.
 #include <windows.h>
@@ -89,8 +90,9 @@ int wmain(int argc, wchar_t** argv) {
       list = true;
     } else if (arg == L"--verbose") {
       options.verbose = true;
-    } else if (arg == L"--picture") {
+    } else if (arg == L"--picture" || arg == L"--demo") {
       picture = true;
+      only.push_back(arg == L"--demo" ? "demo" : "picture");
     } else if (arg == L"--selftest") {
       selftest = true;
     } else if (arg == L"--screenshot-signal") {
