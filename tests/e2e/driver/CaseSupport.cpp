@@ -1,5 +1,7 @@
 #include "CaseSupport.h"
 
+#include <shellscalingapi.h>
+
 #include <algorithm>
 
 #include "Xdotool.h"
@@ -355,8 +357,14 @@ void screenshot(Ctx& ctx, Session& s) {
 // The buttons and lists sit where the layout table puts them, converted from
 // twips at the window's DPI; the columns have their widths.
 void checkLayout(Ctx& ctx, Session& s) {
-  UINT dpi = GetDpiForWindow(s.main());
-  if (!dpi) dpi = 96;
+  // Wine answers GetDpiForWindow for another process's window with 96
+  // whatever the scaling; the monitor's DPI is the one the program took.
+  UINT dpi = 0, unused = 0;
+  if (GetDpiForMonitor(MonitorFromWindow(s.main(), MONITOR_DEFAULTTONEAREST), MDT_EFFECTIVE_DPI,
+                       &dpi, &unused) != S_OK ||
+      dpi == 0) {
+    dpi = 96;
+  }
   auto px = [&](int twips) { return MulDiv(twips, static_cast<int>(dpi), 1440); };
   auto within1 = [](LONG a, int b) { return a - b <= 1 && b - a <= 1; };
   RECT client{};

@@ -68,6 +68,9 @@ int wmain(int argc, wchar_t** argv) {
   using namespace e2e;
   // Lines end with LF alone, as the runner on Linux expects.
   _setmode(_fileno(stdout), _O_BINARY);
+  // Aware of the display's scaling, as the program is: the driver then
+  // reads the program's DPI and places as they are (E2E_DPI).
+  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   Options options;
   options.selfPath = modulePath();
   std::vector<std::string> only;
