@@ -354,17 +354,22 @@ void screenshot(Ctx& ctx, Session& s) {
   ctx.note(taken ? "screenshot taken" : "screenshot: the runner did not answer");
 }
 
-// The buttons and lists sit where the layout table puts them, converted from
-// twips at the window's DPI; the columns have their widths.
-void checkLayout(Ctx& ctx, Session& s) {
+UINT dpiOf(HWND window) {
   // Wine answers GetDpiForWindow for another process's window with 96
   // whatever the scaling; the monitor's DPI is the one the program took.
   UINT dpi = 0, unused = 0;
-  if (GetDpiForMonitor(MonitorFromWindow(s.main(), MONITOR_DEFAULTTONEAREST), MDT_EFFECTIVE_DPI,
-                       &dpi, &unused) != S_OK ||
+  if (GetDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), MDT_EFFECTIVE_DPI, &dpi,
+                       &unused) != S_OK ||
       dpi == 0) {
     dpi = 96;
   }
+  return dpi;
+}
+
+// The buttons and lists sit where the layout table puts them, converted from
+// twips at the window's DPI; the columns have their widths.
+void checkLayout(Ctx& ctx, Session& s) {
+  const UINT dpi = dpiOf(s.main());
   auto px = [&](int twips) { return MulDiv(twips, static_cast<int>(dpi), 1440); };
   auto within1 = [](LONG a, int b) { return a - b <= 1 && b - a <= 1; };
   RECT client{};

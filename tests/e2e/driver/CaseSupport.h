@@ -189,6 +189,9 @@ void pressKey(Ctx& ctx, Session& s, HWND control, WORD key);
 // the start of its recording and the second as its end.)
 void screenshot(Ctx& ctx, Session& s);
 
+// The DPI the program's window was laid out for.
+UINT dpiOf(HWND window);
+
 // The buttons and lists sit where the layout table puts them, converted from
 // twips at the window's DPI; the columns have their widths.
 void checkLayout(Ctx& ctx, Session& s);

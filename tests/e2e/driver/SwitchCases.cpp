@@ -646,7 +646,7 @@ void editTimeCase(Ctx& ctx) {
   press(ctx, *s, kEditTime);
   answerTime(ctx, *s, title, L"45", L"90");
   expectQueue(ctx, *s, {{handleText(w), title, kValid, L"90"}}, "after editing the time to 90");
-  const UINT dpi = GetDpiForWindow(s->main());
+  const UINT dpi = dpiOf(s->main());
   const auto width = sendWithTimeout(s->queue->hwnd(), LVM_GETCOLUMNWIDTH, 3, 0);
   ctx.check(
       width && std::abs(static_cast<int>(*width) - MulDiv(2000, static_cast<int>(dpi), 1440)) <= 1,
