@@ -66,6 +66,7 @@ enum class CtlFont {
   Default,  // the window's ordinary font
   Button,   // Arial 11.25 pt bold
   List,     // Arial 9 pt bold
+  Hint,     // the ordinary font, no taller than the strip above the top buttons
 };
 
 struct CtlLayout {
@@ -90,7 +91,7 @@ inline constexpr std::array<CtlLayout, 36> kForm1Layout = {{
     {Ctl::PushButton2, CtlKind::Button, "PushButton2", "Turn On", Ctl::None, 120, 120, 6600, 405,
      CtlFont::Button},
     {Ctl::Label4, CtlKind::Label, "Label4", "Turn On (Press Ctrl + Shift + T to toggle ON/OFF)",
-     Ctl::None, 4080, 0, 4020, 225, CtlFont::Default},
+     Ctl::None, 4080, 0, 4020, 225, CtlFont::Hint},
     {Ctl::PushButton10, CtlKind::Button, "PushButton10", "Help", Ctl::None, 6840, 120, 1080, 405,
      CtlFont::Button},
     {Ctl::Frame4, CtlKind::Frame, "Frame4", "Off.", Ctl::None, 120, 570, 7800, 855,
@@ -166,5 +167,11 @@ constexpr const CtlLayout& layoutOf(Ctl id) {
   }
   return kForm1Layout[0];  // not reached for a real control
 }
+
+// The hint "Turn On (Press Ctrl + Shift + T ...)" reaches down under "Turn On"
+// and "Help"; the buttons are drawn whole over it, so its text keeps to the
+// strip above them.
+inline constexpr int kHintStripTwips = layoutOf(Ctl::PushButton2).top - layoutOf(Ctl::Label4).top;
+static_assert(layoutOf(Ctl::PushButton10).top == layoutOf(Ctl::PushButton2).top);
 
 }  // namespace tarnavel

@@ -1,5 +1,7 @@
 #include "platform/win32/Fonts.h"
 
+#include <algorithm>
+
 #include "platform/Errors.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Text.h"
@@ -23,6 +25,16 @@ LOGFONTW arialBold(int hundredthsOfPoint, unsigned dpi) {
   lf.lfQuality = CLEARTYPE_QUALITY;
   lf.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
   wcscpy_s(lf.lfFaceName, LF_FACESIZE, L"Arial");
+  return lf;
+}
+
+// The message font with its cell (ascent and descent) no taller than the
+// hint's strip: a positive height asks for the cell's height.
+LOGFONTW hintFont(unsigned dpi) {
+  LOGFONTW lf = messageFont(dpi);
+  const int strip = std::max(1, twipsToPixels(kHintStripTwips, dpi));
+  const int asked = lf.lfHeight < 0 ? -lf.lfHeight * 5 / 4 : lf.lfHeight;
+  lf.lfHeight = std::min(asked, strip);
   return lf;
 }
 
@@ -54,12 +66,14 @@ FontSet::FontSet(unsigned dpi)
     : dpi_(dpi),
       message_(make(messageFont(dpi))),
       button_(make(arialBold(1125, dpi))),
-      list_(make(arialBold(900, dpi))) {}
+      list_(make(arialBold(900, dpi))),
+      hint_(make(hintFont(dpi))) {}
 
 HFONT FontSet::font(CtlFont kind) const {
   switch (kind) {
     case CtlFont::Button: return button_.get();
     case CtlFont::List: return list_.get();
+    case CtlFont::Hint: return hint_.get();
     case CtlFont::Default: break;
   }
   return message_.get();

@@ -1,6 +1,7 @@
-// The main window's three fonts, made for one DPI: push buttons in Arial
-// 11.25 pt bold, the two lists in Arial 9 pt bold, everything else in the
-// system's message font. Made again when the window's DPI changes.
+// The main window's fonts, made for one DPI: push buttons in Arial 11.25 pt
+// bold, the two lists in Arial 9 pt bold, the hint above the top buttons in
+// the system's message font cut to the strip it has there, everything else
+// in the message font. Made again when the window's DPI changes.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,7 @@ class FontSet {
   Font message_;
   Font button_;
   Font list_;
+  Font hint_;
 };
 
 }  // namespace tarnavel::win32

@@ -103,19 +103,19 @@ void MainWindow::createControls() {
     controls_[slot(entry.id)] =
         createControl(entry, window_.get(), instance_, kFirstControlId + static_cast<int>(i), dpi_);
   }
-  // Frames go to the bottom of the sibling order: the controls they hold are
-  // drawn over them, and the order of everything else stays the table's (it
-  // is also the Tab order).
+  // The hint above "Turn On" reaches down under the two top buttons: it goes
+  // beneath them, so that they are drawn whole, and its font keeps its text
+  // to the strip above them. Frames go to the bottom of the sibling order:
+  // the controls they hold are drawn over them. The order of everything else
+  // stays the table's (it is also the Tab order; the hint is no tab stop).
+  SetWindowPos(controls_[slot(Ctl::Label4)]->window(), HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (const CtlLayout& entry : kForm1Layout) {
     if (entry.kind == CtlKind::Frame) {
       SetWindowPos(controls_[slot(entry.id)]->window(), HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
-  // The hint above "Turn On" reaches down under the two top buttons; it is
-  // drawn over them so that it can be read.
-  SetWindowPos(controls_[slot(Ctl::Label4)]->window(), HWND_TOP, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void MainWindow::createTooltip() {

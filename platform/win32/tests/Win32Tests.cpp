@@ -397,10 +397,34 @@ TEST_F(WindowTest, ButtonsAndListsAreArialBoldTheRestTheMessageFont) {
         break;
       default:
         EXPECT_EQ(std::wstring(lf.lfFaceName), std::wstring(message.lfFaceName));
-        EXPECT_EQ(lf.lfHeight, message.lfHeight);
+        if (c.font != CtlFont::Hint) {
+          EXPECT_EQ(lf.lfHeight, message.lfHeight);
+        }
         break;
     }
   }
+}
+
+// "Turn On" and "Help" are drawn whole over the hint that reaches under
+// them, and the hint's text keeps to the strip above them.
+TEST_F(WindowTest, TheHintStaysAboveTheTopButtons) {
+  const HWND hint = hwnd(Ctl::Label4);
+  for (Ctl button : {Ctl::PushButton2, Ctl::PushButton10}) {
+    SCOPED_TRACE(std::string(layoutOf(button).name));
+    HWND below = hwnd(button);
+    while (below != nullptr && below != hint)
+      below = GetWindow(below, GW_HWNDNEXT);
+    EXPECT_EQ(below, hint);
+  }
+  HDC dc = GetDC(hint);
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hint, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(hint, dc);
+  EXPECT_LE(metrics.tmHeight, twipsToPixels(kHintStripTwips, window.dpi()));
+  EXPECT_GT(metrics.tmHeight, 0);
 }
 
 TEST_F(WindowTest, ANewDpiBringsNewFontsPlacesAndColumnWidths) {

@@ -1,5 +1,7 @@
 #include "CaseSupport.h"
 
+#include <shellscalingapi.h>
+
 #include <algorithm>
 
 #include "Xdotool.h"
@@ -339,6 +341,7 @@ void screenshot(Ctx& ctx, Session& s) {
   settle();
   std::wstring request = signal + L".req";
   std::wstring done = signal + L".done";
+  DeleteFileW(done.c_str());  // the answer to an earlier request
   HANDLE f = CreateFileW(request.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) {
@@ -351,11 +354,22 @@ void screenshot(Ctx& ctx, Session& s) {
   ctx.note(taken ? "screenshot taken" : "screenshot: the runner did not answer");
 }
 
+UINT dpiOf(HWND window) {
+  // Wine answers GetDpiForWindow for another process's window with 96
+  // whatever the scaling; the monitor's DPI is the one the program took.
+  UINT dpi = 0, unused = 0;
+  if (GetDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), MDT_EFFECTIVE_DPI, &dpi,
+                       &unused) != S_OK ||
+      dpi == 0) {
+    dpi = 96;
+  }
+  return dpi;
+}
+
 // The buttons and lists sit where the layout table puts them, converted from
 // twips at the window's DPI; the columns have their widths.
 void checkLayout(Ctx& ctx, Session& s) {
-  UINT dpi = GetDpiForWindow(s.main());
-  if (!dpi) dpi = 96;
+  const UINT dpi = dpiOf(s.main());
   auto px = [&](int twips) { return MulDiv(twips, static_cast<int>(dpi), 1440); };
   auto within1 = [](LONG a, int b) { return a - b <= 1 && b - a <= 1; };
   RECT client{};
@@ -438,10 +452,10 @@ HWND statusFrame(Ctx& ctx, Session& s) {
 }
 
 std::vector<HWND> queueTargets(Ctx& ctx, Session& s, TargetHost& host, int n,
-                               const std::wstring& name) {
+                               const std::wstring& name, TargetKind kind) {
   std::vector<HWND> targets;
   for (int i = 1; i <= n; ++i)
-    targets.push_back(target(ctx, host, std::wstring(name).append(std::to_wstring(i))));
+    targets.push_back(target(ctx, host, std::wstring(name).append(std::to_wstring(i)), kind));
   settle();
   press(ctx, s, kRefresh);
   for (int i = 1; i <= n; ++i) {

@@ -185,8 +185,12 @@ void clickInto(Ctx& ctx, Session& s, HWND control);
 void pressKey(Ctx& ctx, Session& s, HWND control, WORD key);
 
 // The screenshot is taken by the runner: the driver asks with a file and
-// waits for the answer file.
+// waits for the answer file. (scripts/run --demo takes the first request as
+// the start of its recording and the second as its end.)
 void screenshot(Ctx& ctx, Session& s);
+
+// The DPI the program's window was laid out for.
+UINT dpiOf(HWND window);
 
 // The buttons and lists sit where the layout table puts them, converted from
 // twips at the window's DPI; the columns have their widths.
@@ -195,10 +199,10 @@ void checkLayout(Ctx& ctx, Session& s);
 // The frame whose caption is the status line ("Off." or "On. ...").
 HWND statusFrame(Ctx& ctx, Session& s);
 
-// Opens n targets titled name followed by 1 .. n, refreshes the available
+// Opens n targets (of kind) titled name followed by 1 .. n, refreshes the available
 // list and queues them in that order with the add button.
 std::vector<HWND> queueTargets(Ctx& ctx, Session& s, TargetHost& host, int n,
-                               const std::wstring& name);
+                               const std::wstring& name, TargetKind kind = TargetKind::Normal);
 
 // Runs xdotool with these arguments; the case ends if it fails.
 void runXdotool(Ctx& ctx, const std::vector<std::string>& args);

@@ -31,7 +31,7 @@ bool hot(HWND button) {
 
 // A point of the bare window, between the left column and the lists.
 void overBareWindow(HWND main) {
-  const int dpi = static_cast<int>(GetDpiForWindow(main));
+  const int dpi = static_cast<int>(dpiOf(main));
   POINT at{MulDiv(7980, dpi, 1440), MulDiv(3000, dpi, 1440)};
   ClientToScreen(main, &at);
   SetCursorPos(at.x, at.y);

@@ -92,8 +92,17 @@ LRESULT CALLBACK TargetHost::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         style = WS_POPUP | WS_MAXIMIZEBOX;
         width = height = 8;
       }
+      if (req->kind == TargetKind::Banner) {
+        width = 620;
+        height = 380;
+      }
       HWND w = CreateWindowExW(0, kTargetClass, req->title->c_str(), style, req->x, req->y, width,
                                height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+      if (w && req->kind == TargetKind::Banner) {
+        static const COLORREF kColours[] = {RGB(0, 110, 120), RGB(200, 90, 20), RGB(100, 50, 160)};
+        static int banners = 0;
+        SetWindowLongPtrW(w, GWLP_USERDATA, static_cast<LONG_PTR>(kColours[banners++ % 3]) + 1);
+      }
       if (w) {
         switch (req->kind) {
           case TargetKind::Hidden: break;
@@ -147,6 +156,30 @@ LRESULT CALLBACK TargetHost::targetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     std::lock_guard<std::mutex> lock(g_bandMutex);
     g_keyEvents.push_back({hwnd, static_cast<UINT>(wp), msg == WM_KEYDOWN});
   }
+  // A banner's colour is kept one above its value, so that 0 is no banner.
+  const auto banner = GetWindowLongPtrW(hwnd, GWLP_USERDATA);
+  if (msg == WM_PAINT && banner != 0) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(banner - 1));
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+    HFONT font =
+        CreateFontW(-52, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Arial");
+    HGDIOBJ old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    const std::wstring title = windowTitle(hwnd);
+    DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &r,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
@@ -176,8 +209,10 @@ HWND TargetHost::create(const std::wstring& title, TargetKind kind) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     int slot = placed_++ % 12;
-    req.x = 30 + 40 * slot;
-    req.y = 30 + 30 * slot;
+    // Banners overlap less, so that each shows when it comes forward.
+    const int spread = kind == TargetKind::Banner ? 4 : 1;
+    req.x = 30 + 40 * spread * slot;
+    req.y = 30 + 30 * spread * slot;
   }
   SendMessageW(control_, kCreate, 0, reinterpret_cast<LPARAM>(&req));
   if (req.result) {

@@ -22,6 +22,9 @@ enum class TargetKind {
   // qualifies for the list, and Wine leaves it to no window manager, so many
   // of them are made quickly and nothing restacks or focuses them.
   Bare,
+  // A large window that paints its title in big letters on a colour of its
+  // own, the next of three: the dashboards of the demo.
+  Banner,
 };
 
 class TargetHost {

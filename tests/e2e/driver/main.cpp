@@ -2,14 +2,15 @@
 //
 //   tarnavel_e2e [--app PATH] [--case NAME]... [--list] [--verbose]
 //                [--selftest] [--screenshot-signal PATH] [--xdotool-dir PATH]
-//   tarnavel_e2e --picture [--app PATH] [--screenshot-signal PATH]
+//   tarnavel_e2e --picture|--demo [--app PATH] [--screenshot-signal PATH]
 //   tarnavel_e2e --close
 //
 // Without --app the program is looked for next to the driver. --case runs
 // only the named cases, in the order and as often as named. --selftest runs
 // the checks of the driver's own tools instead of the program's cases.
 // --xdotool-dir names the runner's folder that takes xdotool calls (the keys
-// of the hotkey case). --picture sets the window up for the README's screenshot. --close asks
+// of the hotkey case). --picture sets the window up for the README's screenshot, --demo
+// plays the README's moving picture (scripts/run --demo records it). --close asks
 // every running Tarnavel to close, the way its close box does, and waits for
 // it.
 #include <windows.h>
@@ -67,6 +68,9 @@ int wmain(int argc, wchar_t** argv) {
   using namespace e2e;
   // Lines end with LF alone, as the runner on Linux expects.
   _setmode(_fileno(stdout), _O_BINARY);
+  // Aware of the display's scaling, as the program is: the driver then
+  // reads the program's DPI and places as they are (E2E_DPI).
+  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   Options options;
   options.selfPath = modulePath();
   std::vector<std::string> only;
@@ -89,8 +93,9 @@ int wmain(int argc, wchar_t** argv) {
       list = true;
     } else if (arg == L"--verbose") {
       options.verbose = true;
-    } else if (arg == L"--picture") {
+    } else if (arg == L"--picture" || arg == L"--demo") {
       picture = true;
+      only.push_back(arg == L"--demo" ? "demo" : "picture");
     } else if (arg == L"--selftest") {
       selftest = true;
     } else if (arg == L"--screenshot-signal") {
