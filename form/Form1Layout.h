@@ -88,11 +88,13 @@ inline constexpr std::string_view kListTooltip =
 
 // In creation order: every frame comes before the controls it holds.
 inline constexpr std::array<CtlLayout, 36> kForm1Layout = {{
-    {Ctl::PushButton2, CtlKind::Button, "PushButton2", "Turn On", Ctl::None, 120, 120, 6600, 405,
+    // "Turn On" and "Help" start below the hint above them (a line of the
+    // window's font, 195 twips), so that it reads; their bottoms stay.
+    {Ctl::PushButton2, CtlKind::Button, "PushButton2", "Turn On", Ctl::None, 120, 195, 6600, 330,
      CtlFont::Button},
     {Ctl::Label4, CtlKind::Label, "Label4", "Turn On (Press Ctrl + Shift + T to toggle ON/OFF)",
      Ctl::None, 4080, 0, 4020, 225, CtlFont::Hint},
-    {Ctl::PushButton10, CtlKind::Button, "PushButton10", "Help", Ctl::None, 6840, 120, 1080, 405,
+    {Ctl::PushButton10, CtlKind::Button, "PushButton10", "Help", Ctl::None, 6840, 195, 1080, 330,
      CtlFont::Button},
     {Ctl::Frame4, CtlKind::Frame, "Frame4", "Off.", Ctl::None, 120, 570, 7800, 855,
      CtlFont::Default},
