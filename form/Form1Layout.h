@@ -89,12 +89,12 @@ inline constexpr std::string_view kListTooltip =
 // In creation order: every frame comes before the controls it holds.
 inline constexpr std::array<CtlLayout, 36> kForm1Layout = {{
     // "Turn On" and "Help" start below the hint above them (a line of the
-    // window's font, 195 twips), so that it reads; their bottoms stay.
-    {Ctl::PushButton2, CtlKind::Button, "PushButton2", "Turn On", Ctl::None, 120, 195, 6600, 330,
+    // window's font, 210 twips), so that it reads; their bottoms stay.
+    {Ctl::PushButton2, CtlKind::Button, "PushButton2", "Turn On", Ctl::None, 120, 210, 6600, 315,
      CtlFont::Button},
     {Ctl::Label4, CtlKind::Label, "Label4", "Turn On (Press Ctrl + Shift + T to toggle ON/OFF)",
      Ctl::None, 4080, 0, 4020, 225, CtlFont::Hint},
-    {Ctl::PushButton10, CtlKind::Button, "PushButton10", "Help", Ctl::None, 6840, 195, 1080, 330,
+    {Ctl::PushButton10, CtlKind::Button, "PushButton10", "Help", Ctl::None, 6840, 210, 1080, 315,
      CtlFont::Button},
     {Ctl::Frame4, CtlKind::Frame, "Frame4", "Off.", Ctl::None, 120, 570, 7800, 855,
      CtlFont::Default},

@@ -28,13 +28,13 @@ LOGFONTW arialBold(int hundredthsOfPoint, unsigned dpi) {
   return lf;
 }
 
-// The message font with its cell (ascent and descent) no taller than the
-// hint's strip: a positive height asks for the cell's height.
+// The message font, made smaller only where its cell (the characters' height
+// and a quarter more for the line) would not fit the hint's strip.
 LOGFONTW hintFont(unsigned dpi) {
   LOGFONTW lf = messageFont(dpi);
   const int strip = std::max(1, twipsToPixels(kHintStripTwips, dpi));
-  const int asked = lf.lfHeight < 0 ? -lf.lfHeight * 5 / 4 : lf.lfHeight;
-  lf.lfHeight = std::min(asked, strip);
+  const int characters = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight * 4 / 5;
+  lf.lfHeight = -std::max(1, std::min(characters, strip * 4 / 5));
   return lf;
 }
 

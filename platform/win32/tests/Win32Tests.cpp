@@ -280,7 +280,7 @@ TEST(Layout, TwipsBecomePixelsAsMulDivRoundsThem) {
 }
 
 TEST(Layout, ControlsInAFrameAreOffsetByTheFrame) {
-  EXPECT_EQ(controlRect(layoutOf(Ctl::PushButton2), 96), (PixelRect{8, 8, 448, 35}));
+  EXPECT_EQ(controlRect(layoutOf(Ctl::PushButton2), 96), (PixelRect{8, 14, 448, 35}));
   EXPECT_EQ(controlRect(layoutOf(Ctl::Text1), 96), (PixelRect{128, 118, 161, 141}));
   EXPECT_EQ(controlRect(layoutOf(Ctl::ProgressBar1), 96), (PixelRect{24, 57, 512, 84}));
   EXPECT_EQ(clientSize(96), (PixelSize{1064, 390}));
