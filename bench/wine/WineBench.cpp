@@ -336,6 +336,16 @@ double loadAverage() {
   return std::atof(text);
 }
 
+// A window class of this program, registered.
+WNDCLASSW windowClass(const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = name;
+  RegisterClassW(&wc);
+  return wc;
+}
+
 // Target windows of their own thread that stamp, on the performance counter
 // (the program paces its ticks on it too), their activation and their entry
 // into the topmost band: the two steps of a switch they can see.
@@ -348,11 +358,7 @@ class StampedTargets {
   };
   explicit StampedTargets(int count) {
     thread_ = std::thread([this, count] {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = &StampedTargets::procedure;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.lpszClassName = L"TarnavelBench.Target";
-      RegisterClassW(&wc);
+      const WNDCLASSW wc = windowClass(L"TarnavelBench.Target", &StampedTargets::procedure);
       for (int i = 1; i <= count; ++i) {
         const std::wstring title = L"Precision target " + std::to_wstring(i);
         HWND w =
@@ -555,11 +561,7 @@ class TimedHookChain {
  public:
   explicit TimedHookChain(bool withProgramHook) {
     thread_ = std::thread([this, withProgramHook] {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = &TimedHookChain::procedure;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.lpszClassName = L"TarnavelBench.HookTarget";
-      RegisterClassW(&wc);
+      const WNDCLASSW wc = windowClass(L"TarnavelBench.HookTarget", &TimedHookChain::procedure);
       const tarnavel::win32::Window target(CreateWindowExW(
           0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
       tarnavel::win32::KeyboardHook hook(target.get());
