@@ -6,6 +6,7 @@
 // case learns the program's arrow over its bare window and compares with it.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "CaseSupport.h"
@@ -75,7 +76,12 @@ Seen hover(Ctx& ctx, const std::wstring& exe, const std::string& which) {
   SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   ctx.require(waitUntil([&] { return hot(button); }, kChangeTimeoutMs),
               which + ": \"Refresh List\" never lit up under the mouse");
+  // The program's thread has finished with the move once it answers.
+  sendWithTimeout(s.main(), WM_NULL, 0, 0);
   seen.button = shownPointer();
+  ctx.note(which + ": arrow " + std::to_string(reinterpret_cast<std::uintptr_t>(seen.arrow)) +
+           ", over the button " + std::to_string(reinterpret_cast<std::uintptr_t>(seen.button)) +
+           ", foreground " + (GetForegroundWindow() == s.main() ? "the window" : "another"));
   // Back over the bare window, the arrow again.
   overBareWindow(s.main());
   ctx.check(waitUntil([&] { return shownPointer() == seen.arrow; }, kChangeTimeoutMs),
