@@ -32,20 +32,24 @@ std::string Settings::read(std::string_view key, std::string_view fallback) {
 void Settings::write(std::string_view key, std::string_view value) {
   if (restoring_) return writeBack(key, value);
   backend_.write(key, value);
-  if (const auto held = heldBack_.find(key); held != heldBack_.end()) heldBack_.erase(held);
+  dropHeld(key);
 }
 
 void Settings::writeBack(std::string_view key, std::string_view value) {
   // What already reads as this text stays byte for byte as it is.
   if (const auto stored = backend_.read(key); stored.text && *stored.text == value) {
-    if (const auto held = heldBack_.find(key); held != heldBack_.end()) heldBack_.erase(held);
+    dropHeld(key);
     return;
   }
   if (backend_.writeOverText(key, value)) {
-    if (const auto held = heldBack_.find(key); held != heldBack_.end()) heldBack_.erase(held);
+    dropHeld(key);
   } else {
     heldBack_.insert_or_assign(std::string(key), std::string(value));
   }
+}
+
+void Settings::dropHeld(std::string_view key) {
+  if (const auto held = heldBack_.find(key); held != heldBack_.end()) heldBack_.erase(held);
 }
 
 bool Settings::readBoolean(std::string_view key, bool fallback) {

@@ -47,6 +47,9 @@ class Settings {
   platform::ISettingsBackend& backend_;
   platform::ILocale& locale_;
   ErrorReport& report_;
+  // Forgets the text held back for a key, once the store has it.
+  void dropHeld(std::string_view key);
+
   bool restoring_ = false;
   // Texts written back over a value of another kind, by key.
   std::map<std::string, std::string, std::less<>> heldBack_;

@@ -140,9 +140,9 @@ Frame::Frame(HWND window, const CtlLayout& layout) : ControlBase(window, layout)
 
 void Frame::setCaption(std::string_view text) {
   setWindowText(window_, text);
-  // The window beneath repaints the caption's strip: where a longer caption
+  // A hidden frame (the window in the tray) paints nothing. Otherwise the
+  // window beneath repaints the caption's strip: where a longer caption
   // stood, its background shows again.
-  // A hidden frame (the window in the tray) paints nothing.
   if (!IsWindowVisible(window_)) return;
   const HWND parent = GetParent(window_);
   RECT strip{};
