@@ -1,14 +1,14 @@
 #include "app/Form1.h"
 
-#include "core/Clock.h"
+#include "core/Calendar.h"
 #include "core/Main.h"
 #include "core/Numbers.h"
 #include "core/TimerPause.h"
+#include "form/HoverPointer.h"
 #include "help/HelpMessage.h"
-#include "help/HoverPointer.h"
 #include "platform/Errors.h"
+#include "queue/ListHelp.h"
 #include "resources/version.h"
-#include "windows/ListHelp.h"
 
 namespace tarnavel {
 namespace {

@@ -11,16 +11,16 @@
 #include "form/Form1Controls.h"
 #include "form/Form1Layout.h"
 #include "form/FormEvents.h"
+#include "queue/Reopened.h"
+#include "queue/SwitchQueue.h"
+#include "queue/TimeBeforeSwitch.h"
+#include "queue/WindowList.h"
 #include "switching/Hotkey.h"
 #include "switching/Monitoring.h"
 #include "switching/ScheduleSettings.h"
 #include "switching/SwitchTimer.h"
 #include "switching/Unattended.h"
 #include "tray/SysTray.h"
-#include "windows/Reopened.h"
-#include "windows/SwitchQueue.h"
-#include "windows/TimeBeforeSwitch.h"
-#include "windows/WindowList.h"
 
 namespace tarnavel {
 

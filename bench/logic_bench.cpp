@@ -4,8 +4,8 @@
 
 #include "app/Form1.h"
 #include "core/Numbers.h"
-#include "platform/fake/FakeForm.h"
-#include "windows/SwitchQueue.h"
+#include "queue/SwitchQueue.h"
+#include "tests/fakes/FakeForm.h"
 
 namespace tarnavel {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "windows/SwitchQueue.h"
+#include "queue/SwitchQueue.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "core/Clock.h"
+#include "core/Calendar.h"
 
 namespace {
 

@@ -25,10 +25,10 @@ SetCompressor /SOLID lzma
 !define VERSION "${MAJOR}.${MINOR}.${PATCH}"
 
 !ifndef EXE
-  !define EXE "../build/win/platform/win32/tarnavel.exe"
+  !define EXE "../build/win/win32/tarnavel.exe"
 !endif
 !ifndef CURSOR
-  !define CURSOR "../build/win/platform/win32/HAND-M.CUR"
+  !define CURSOR "../build/win/win32/HAND-M.CUR"
 !endif
 !ifndef OUTFILE
   !define OUTFILE "../dist/Tarnavel-Setup-${VERSION}.exe"

@@ -1,5 +1,5 @@
 // The main window and its controls, as the logic sees them. The win32 layer
-// implements these over real controls; platform/fake keeps them in memory.
+// implements these over real controls; tests/fakes keeps them in memory.
 //
 // Setting a value from code never raises an event here: the logic raises the
 // handler itself where a change made by the program must act like a user's

@@ -50,6 +50,38 @@ build_preset() {
 build_host() { build_preset host host; }
 build_windows() { build_preset windows-cross win; }
 
+# Runs the tests of preset $1 (more ctest arguments after it) and writes
+# their JUnit report, whole outputs included, to the build's junit.xml.
+run_ctest() {
+  local preset=$1 dir
+  shift
+  case "$preset" in
+    host) dir=build/host ;;
+    fuzz) dir=build/fuzz ;;
+    windows-cross) dir=build/win ;;
+    *) return 2 ;;
+  esac
+  (cd "$TARNAVEL_ROOT" && ctest --preset "$preset" "$@" \
+    --output-junit "$TARNAVEL_ROOT/$dir/junit.xml" \
+    --test-output-size-passed 4000000 --test-output-size-failed 4000000)
+}
+
+# Whether clang links a fuzzer with the sanitizers here; the reason when not.
+fuzzer_runtime() {
+  local dir
+  command -v clang++ >/dev/null || { echo "clang++ is not installed"; return 1; }
+  dir=$(mktemp -d)
+  echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' \
+    >"$dir/probe.cpp"
+  if ! clang++ -fsanitize=fuzzer,address,undefined "$dir/probe.cpp" -o "$dir/probe" \
+    >"$dir/log" 2>&1; then
+    echo "clang++ cannot link a fuzzer: $(head -n 1 "$dir/log")"
+    rm -rf "$dir"
+    return 1
+  fi
+  rm -rf "$dir"
+}
+
 # The version of resources/version.h as major.minor.patch ("1.0.0").
 tarnavel_version() {
   local part value parts=()
@@ -62,6 +94,6 @@ tarnavel_version() {
   (IFS=.; echo "${parts[*]}")
 }
 
-TARNAVEL_EXE="$TARNAVEL_ROOT/build/win/platform/win32/tarnavel.exe"
+TARNAVEL_EXE="$TARNAVEL_ROOT/build/win/win32/tarnavel.exe"
 TARNAVEL_E2E="$TARNAVEL_ROOT/build/win/tests/e2e/tarnavel_e2e.exe"
-TARNAVEL_WIN32_TESTS="$TARNAVEL_ROOT/build/win/platform/win32/tests/tarnavel_win32_tests.exe"
+TARNAVEL_WIN32_TESTS="$TARNAVEL_ROOT/build/win/tests/win32/tarnavel_win32_tests.exe"

@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "form/Context.h"
+#include "queue/TimeBeforeSwitch.h"
 #include "switching/Countdown.h"
 #include "switching/ScheduleSettings.h"
-#include "windows/TimeBeforeSwitch.h"
 
 namespace tarnavel {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <stdexcept>
 
-#include "core/Clock.h"
+#include "core/Calendar.h"
 #include "core/Numbers.h"
 
 namespace tarnavel {

@@ -5,8 +5,8 @@
 
 #include "form/Context.h"
 #include "form/Form1Layout.h"
+#include "queue/TimeBeforeSwitch.h"
 #include "switching/Countdown.h"
-#include "windows/TimeBeforeSwitch.h"
 
 namespace tarnavel {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/Clock.h"
+#include "core/Calendar.h"
 #include "core/Main.h"
 #include "core/Numbers.h"
 #include "core/TimerPause.h"
 #include "platform/Errors.h"
+#include "queue/SwitchQueue.h"
 #include "switching/Activation.h"
-#include "windows/SwitchQueue.h"
 
 namespace tarnavel {
 namespace {

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "form/Context.h"
-#include "windows/Reopened.h"
+#include "queue/Reopened.h"
 
 namespace tarnavel {
 

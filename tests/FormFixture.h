@@ -8,7 +8,7 @@
 
 #include "app/Form1.h"
 #include "core/ErrorReport.h"
-#include "platform/fake/FakeForm.h"
+#include "tests/fakes/FakeForm.h"
 
 namespace tarnavel::testing {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/win32/MainWindow.h"
+#include "win32/MainWindow.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // "--load NAME.dll" loads a system DLL first: what that DLL alone adds to

@@ -29,15 +29,15 @@
 #include "core/ErrorReport.h"
 #include "core/Settings.h"
 #include "platform/Errors.h"
-#include "platform/win32/Dialogs.h"
-#include "platform/win32/Handles.h"
-#include "platform/win32/KeyboardHook.h"
-#include "platform/win32/MainWindow.h"
-#include "platform/win32/Messages.h"
-#include "platform/win32/Services.h"
-#include "platform/win32/Text.h"
+#include "queue/SwitchQueue.h"
 #include "tests/e2e/driver/CaseSupport.h"
-#include "windows/SwitchQueue.h"
+#include "win32/Dialogs.h"
+#include "win32/Handles.h"
+#include "win32/KeyboardHook.h"
+#include "win32/MainWindow.h"
+#include "win32/Messages.h"
+#include "win32/Services.h"
+#include "win32/Text.h"
 
 namespace {
 

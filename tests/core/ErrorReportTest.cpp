@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/Errors.h"
-#include "platform/fake/FakeSystem.h"
+#include "tests/fakes/FakeSystem.h"
 
 namespace tarnavel {
 namespace {

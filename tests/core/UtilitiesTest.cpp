@@ -4,7 +4,7 @@
 #include "core/Numbers.h"
 #include "core/Settings.h"
 #include "platform/Errors.h"
-#include "platform/fake/FakeSystem.h"
+#include "tests/fakes/FakeSystem.h"
 
 namespace tarnavel {
 namespace {

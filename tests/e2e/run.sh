@@ -5,7 +5,10 @@
 #   tests/e2e/run.sh --exe <path-to-some-test.exe> [arguments...]
 #
 # The second form runs any other test program (such as the Windows layer's
-# own tests) the same way; it too must end with "N passed, M failed".
+# own tests) the same way; it too must end with "N passed, M failed". It is
+# also CTest's wrapper for the cross build's tests: there the driver's
+# "--app" and "--setup" come as Linux paths, which are given to the driver as
+# Windows ones.
 #
 # Starts Xvfb on a free display, openbox on it and a fresh Wine prefix in a
 # temporary folder, runs the driver (which prints one line per case and the
@@ -23,6 +26,8 @@
 #   E2E_SCREEN      the virtual screen's size (1600x1000 unless set).
 #   E2E_DPI         the display's scaling as dots per inch (96 = 100 %, 144 =
 #                   150 %, 192 = 200 %); Wine's own 96 unless set.
+#   E2E_PREFIX_TEMPLATE  a Wine prefix made once by wineboot: each run starts
+#                   from a copy of it instead of booting one of its own.
 set -u
 
 if [ $# -lt 2 ]; then
@@ -38,6 +43,18 @@ else
   DRIVER_EXE=$(readlink -f "$2")
 fi
 shift 2
+# The driver's "--app" given as a Linux path is the program under test; a
+# "--setup" given so is made a Windows path below.
+ARGS=()
+SETUP_EXE=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --app) APP_EXE=$(readlink -f "${2:-}"); shift 2 ;;
+    --setup) case "${2:-}" in /*) SETUP_EXE=$(readlink -f "$2") ;; *) ARGS+=("$1" "${2:-}") ;; esac; shift 2 ;;
+    *) ARGS+=("$1"); shift ;;
+  esac
+done
+set -- ${ARGS[@]+"${ARGS[@]}"}
 for f in ${APP_EXE:+"$APP_EXE"} "$DRIVER_EXE"; do
   if [ ! -f "$f" ]; then
     echo "e2e: no such file: $f" >&2
@@ -128,7 +145,9 @@ export WINEPREFIX="$WORK/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEARCH
-if ! timeout 120 wineboot -i >"$WORK/wineboot.log" 2>&1; then
+if [ -n "${E2E_PREFIX_TEMPLATE:-}" ] && [ -f "$E2E_PREFIX_TEMPLATE/system.reg" ]; then
+  cp -a "$E2E_PREFIX_TEMPLATE" "$WINEPREFIX" || exit 3
+elif ! timeout 120 wineboot -i >"$WORK/wineboot.log" 2>&1; then
   echo "e2e: wineboot failed; log follows" >&2
   tail -n 20 "$WORK/wineboot.log" >&2
   exit 3
@@ -150,6 +169,7 @@ winpath() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
 
 DRIVER_ARGS=()
 [ -n "$APP_EXE" ] && DRIVER_ARGS=(--app "$(winpath "$APP_EXE")")
+[ -n "$SETUP_EXE" ] && DRIVER_ARGS+=(--setup "$(winpath "$SETUP_EXE")")
 if [ -n "$APP_EXE" ] && [ -n "${E2E_SCREENSHOT:-}" ] && command -v import >/dev/null 2>&1; then
   # The driver asks for the screenshot with a file once the main window is up
   # and waits for the answer file; a watcher here takes it with ImageMagick.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "FormFixture.h"
-#include "core/Clock.h"
+#include "core/Calendar.h"
 
 namespace tarnavel::testing {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/fake/FakeSystem.h"
 #include "switching/Activation.h"
+#include "tests/fakes/FakeSystem.h"
 
 namespace tarnavel {
 namespace {

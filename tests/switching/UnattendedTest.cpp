@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "SwitchFixture.h"
+#include "queue/Reopened.h"
 #include "switching/Unattended.h"
-#include "windows/Reopened.h"
 
 namespace tarnavel::testing {
 namespace {

@@ -4,6 +4,7 @@
 //                [--selftest] [--screenshot-signal PATH] [--xdotool-dir PATH]
 //   tarnavel_e2e --picture|--demo [--app PATH] [--screenshot-signal PATH]
 //   tarnavel_e2e --close
+//   tarnavel_e2e --samples
 //
 // Without --app the program is looked for next to the driver. --case runs
 // only the named cases, in the order and as often as named. --selftest runs
@@ -12,7 +13,8 @@
 // of the hotkey case). --picture sets the window up for the README's screenshot, --demo
 // plays the README's moving picture (scripts/run --demo records it). --close asks
 // every running Tarnavel to close, the way its close box does, and waits for
-// it.
+// it. --samples opens the demo's three dashboards and keeps them until a
+// Tarnavel has come and gone (scripts/run on a bare display).
 #include <windows.h>
 
 #include <fcntl.h>
@@ -25,6 +27,7 @@
 #include "Cases.h"
 #include "Harness.h"
 #include "SelfTest.h"
+#include "Targets.h"
 #include "Text.h"
 
 namespace {
@@ -55,6 +58,25 @@ int closeAll() {
   return left == 0 ? 0 : 1;
 }
 
+// The demo's three sample dashboards, "Production line 1" to "3", for a
+// bare virtual display (scripts/run): open until they are closed, or until
+// a Tarnavel window has come and gone again.
+int showSamples() {
+  e2e::TargetHost host;
+  if (!host.ok()) return 1;
+  for (int i = 1; i <= 3; ++i) {
+    if (!host.create(L"Production line " + std::to_wstring(i), e2e::TargetKind::Banner)) return 1;
+  }
+  bool seen = false;
+  while (!host.windows().empty()) {
+    const bool up = FindWindowW(L"Tarnavel.Form1", nullptr) != nullptr;
+    if (seen && !up) break;
+    seen = seen || up;
+    Sleep(200);
+  }
+  return 0;
+}
+
 int usage() {
   e2e::printLine(
       "usage: tarnavel_e2e [--app PATH] [--case NAME]... [--list] [--verbose] [--selftest] "
@@ -82,6 +104,7 @@ int wmain(int argc, wchar_t** argv) {
     auto value = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : std::wstring(); };
     if (arg == L"--fixture") return runFixture();
     if (arg == L"--close") return closeAll();
+    if (arg == L"--samples") return showSamples();
     if (arg == L"--app") {
       options.appPath = value();
     } else if (arg == L"--setup") {
@@ -111,14 +134,19 @@ int wmain(int argc, wchar_t** argv) {
     options.appPath = dir + L"tarnavel.exe";
   }
   auto cases = selftest ? selfTestCases() : picture ? pictureCases() : tarnavelCases();
-  if (!selftest && !picture && (!options.setupPath.empty() || !only.empty() || list)) {
-    for (auto& c : installCases())
-      cases.push_back(std::move(c));
-  }
   if (list) {
+    // The install cases are marked: they need the installer (--setup).
     for (const auto& c : cases)
       printLine(c.name + " - " + c.summary);
+    if (!selftest && !picture) {
+      for (const auto& c : installCases())
+        printLine(c.name + " [installer] - " + c.summary);
+    }
     return 0;
+  }
+  if (!selftest && !picture && (!options.setupPath.empty() || !only.empty())) {
+    for (auto& c : installCases())
+      cases.push_back(std::move(c));
   }
   if (!selftest && GetFileAttributesW(options.appPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
     printLine("no program at " + utf8(options.appPath));

@@ -1,0 +1,298 @@
+// In-memory system services for the tests: a window system whose windows a
+// test creates and closes, dialogs that answer from a script and record what
+// they showed, a settings map, a clock the test advances. Each joins a
+// FaultPlan once watched.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Errors.h"
+#include "platform/System.h"
+#include "tests/fakes/FaultPlan.h"
+
+namespace tarnavel::fake {
+
+// UTF-16 units of a UTF-8 text, as the window system counts title lengths.
+int utf16Length(std::string_view utf8);
+// The first units-1 UTF-16 units of a UTF-8 text, as a buffer of that size
+// would hold them.
+std::string utf16Prefix(std::string_view utf8, int bufferUnits);
+
+class FakeDialogs : public platform::IDialogs, public Watched {
+ public:
+  struct Shown {
+    std::string text;
+    int style;
+    std::string title;
+  };
+  struct Asked {
+    std::string prompt;
+    std::string title;
+    std::string preset;
+  };
+
+  int messageBox(std::string_view text, int style, std::string_view title) override;
+  std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
+                                      std::string_view preset) override;
+  // Shows the box: records what it showed, then makes the edits in order,
+  // each a change of the user's on the choices as they stand.
+  void optionsBox(std::string_view title, const UnattendedChoices& current,
+                  const std::function<void(const UnattendedChoices&)>& changed) override;
+
+  std::vector<Shown> boxes;
+  std::vector<Asked> prompts;
+  // Answers for the input boxes, in order; nothing left means Cancel.
+  std::deque<std::optional<std::string>> answers;
+  // Runs while a box is up, as the messages dispatched under it would.
+  std::function<void()> whileShown;
+  // What the Options box showed, and the edits the user makes in it.
+  std::vector<std::pair<std::string, UnattendedChoices>> optionsShown;
+  std::vector<std::function<void(UnattendedChoices&)>> optionsEdits;
+};
+
+class FakeWindowSystem : public platform::IWindowSystem, public Watched {
+ public:
+  struct Window {
+    Hwnd32 handle;
+    std::string title;
+    std::uint32_t style;
+    bool topmost = false;
+    ShowCommand lastShow = ShowCommand::Show;
+    std::string program = "C:\\Apps\\viewer.exe";
+    std::string windowClass = "ViewerFrame";
+  };
+
+  // A new window on top of the Z order; its handle.
+  Hwnd32 open(std::string title, std::uint32_t style = kAppStyle);
+  // A new window at the bottom of the Z order.
+  Hwnd32 openBelow(std::string title, std::uint32_t style = kAppStyle);
+  // A new window on top under a handle given, as the system reuses the
+  // handle of a window that closed.
+  Hwnd32 openAs(Hwnd32 handle, std::string title, std::string program, std::string windowClass);
+  void close(Hwnd32 window);
+  Window* find(Hwnd32 window);
+  const Window* find(Hwnd32 window) const;
+
+  Hwnd32 firstSibling(Hwnd32 window) override;
+  Hwnd32 nextSibling(Hwnd32 window) override;
+  std::uint32_t style(Hwnd32 window) override;
+  int textLength(Hwnd32 window) override;
+  std::string text(Hwnd32 window, int bufferUnits) override;
+  void allowAnyForeground() override;
+  void setForeground(Hwnd32 window) override;
+  void setBand(Hwnd32 window, ZBand band) override;
+  void show(Hwnd32 window, ShowCommand command) override;
+  bool exists(Hwnd32 window) override;
+  std::string programPath(Hwnd32 window) override;
+  std::string windowClass(Hwnd32 window) override;
+
+  static constexpr std::uint32_t kAppStyle = kStyleVisible | kStyleMaximizeBox;
+  // Top of the Z order first.
+  std::vector<Window> windows;
+  // Every activation call, in order, e.g. "foreground 42", "band 42 -1".
+  std::vector<std::string> calls;
+  Hwnd32 foreground = 0;
+  // Called between the length and the text query of a window.
+  std::function<void(Hwnd32)> afterLengthQuery;
+
+ private:
+  Hwnd32 next_ = 0x20000;
+};
+
+class FakeSettings : public platform::ISettingsBackend, public Watched {
+ public:
+  platform::StoredValue read(std::string_view key) override;
+  void write(std::string_view key, std::string_view value) override;
+  bool writeOverText(std::string_view key, std::string_view value) override;
+
+  std::map<std::string, std::string, std::less<>> values;
+  // Keys holding a value of another kind than text (not in values).
+  std::set<std::string, std::less<>> otherKinds;
+  std::vector<std::string> writes;  // keys, in the order written
+  bool refuseWrites = false;
+  bool refuseReads = false;
+};
+
+class FakeFiles : public platform::IFileSystem, public Watched {
+ public:
+  std::string programFolder() override {
+    reads("programFolder");
+    return folder;
+  }
+  bool hasModificationTime(std::string_view path) override {
+    reads("hasModificationTime");
+    return files.contains(std::string(path));
+  }
+  bool isListedFile(std::string_view path) override {
+    reads("isListedFile");
+    return files.contains(std::string(path));
+  }
+
+  std::string folder = "C:\\Tools";
+  std::set<std::string> files;
+};
+
+class FakeClock : public platform::IClock, public Watched {
+ public:
+  LocalDateTime now() override {
+    reads("now");
+    return current;
+  }
+  // Moves the clock on, carrying over midnight into the next day.
+  void advance(int seconds);
+  // Sets the local clock alone, as a clock adjustment does.
+  void setLocal(std::int64_t secondsSinceEpoch);
+  void setTime(TimeOfDay time) { current.time = time; }
+
+  LocalDateTime current{2026, 12, 7, 1, {9, 0, 0}};  // a Monday
+};
+
+class FakeLocale : public platform::ILocale, public Watched {
+ public:
+  NumberFormat numberFormat() override {
+    reads("numberFormat");
+    return numbers;
+  }
+  TimeFormat timeFormat() override {
+    reads("timeFormat");
+    return times;
+  }
+  NumberFormat numbers;
+  TimeFormat times;
+};
+
+class FakeMessageLoop : public platform::IMessageLoop, public Watched {
+ public:
+  void doEvents() override {
+    acts("doEvents");
+    ++doEventsCount;
+    if (pending) pending();
+  }
+  void endProgram() override {
+    acts("endProgram");
+    ended = true;
+  }
+
+  // Waits take no time: what comes in meanwhile is whileWaiting, run once,
+  // and then the wait is over, early or in full.
+  bool runUntil(const std::function<bool()>& done, int milliseconds) override {
+    acts("runUntil");
+    waits.push_back(milliseconds);
+    if (whileWaiting) whileWaiting();
+    waitedInFull.push_back(!done());
+    return !ended;
+  }
+
+  void post(std::function<void()> task) override {
+    acts("post");
+    posted.push_back(std::move(task));
+  }
+  // Runs what was posted, as the main loop would next, until none is left.
+  void runPosted() {
+    while (!posted.empty() && !ended) {
+      auto task = std::move(posted.front());
+      posted.pop_front();
+      task();
+    }
+  }
+
+  int doEventsCount = 0;
+  bool ended = false;
+  std::deque<std::function<void()>> posted;
+  // What the pending messages do when they run.
+  std::function<void()> pending;
+  std::function<void()> whileWaiting;
+  std::vector<int> waits;
+  std::vector<bool> waitedInFull;
+};
+
+// The notification area: what the shell was told, and whether it takes it.
+class FakeNotifyArea : public platform::INotifyArea, public Watched {
+ public:
+  static constexpr IconHandle kAppIcon = 0x4B;
+
+  bool notify(TrayCommand command, const TrayRecord& record) override {
+    acts(command == TrayCommand::Add      ? "add"
+         : command == TrayCommand::Modify ? "modify"
+                                          : "delete");
+    sent.push_back({command, record});
+    if (!accepts) return false;
+    if (command == TrayCommand::Add) shown = true;
+    if (command == TrayCommand::Delete) shown = false;
+    return true;
+  }
+  IconHandle appIcon() override {
+    reads("appIcon");
+    return kAppIcon;
+  }
+
+  struct Sent {
+    TrayCommand command;
+    TrayRecord record;
+    friend bool operator==(const Sent&, const Sent&) = default;
+  };
+  std::vector<Sent> sent;
+  bool accepts = true;
+  bool shown = false;
+};
+
+class FakeRunEntry : public platform::IRunEntry, public Watched {
+ public:
+  std::string programPath() override {
+    reads("programPath");
+    return path;
+  }
+  void add(std::string_view name, std::string_view command) override {
+    acts("add", name);
+    if (refuses) throw AppError::system("Access is denied.");
+    entries.insert_or_assign(std::string(name), std::string(command));
+  }
+  void remove(std::string_view name) override {
+    acts("remove", name);
+    if (refuses) throw AppError::system("Access is denied.");
+    entries.erase(std::string(name));
+  }
+
+  std::string path = "C:\\Tools\\tarnavel.exe";
+  std::map<std::string, std::string, std::less<>> entries;
+  bool refuses = false;
+};
+
+// The last input time and the tick count, as the test sets them.
+class FakeUserInput : public platform::IUserInput {
+ public:
+  std::uint32_t lastInputTick() override { return lastInput; }
+  std::uint32_t tickCount() override { return now; }
+  // Input from the user, as of now.
+  void touch() { lastInput = now; }
+  void advance(std::uint32_t milliseconds) { now += milliseconds; }
+
+  std::uint32_t now = 0xFFFF0000;  // near the wrap, which must not matter
+  std::uint32_t lastInput = 0xFFFF0000 - 3600000;
+};
+
+class FakeKeyboardHook : public platform::IKeyboardHook, public Watched {
+ public:
+  void install() override {
+    acts("install");
+    if (whenInstalled) whenInstalled();
+    installed = true;
+  }
+  void remove() override {
+    acts("remove");
+    if (whenRemoved) whenRemoved();
+    installed = false;
+  }
+  bool installed = false;
+  // Run as the hook goes in and out, to see what was done before.
+  std::function<void()> whenInstalled;
+  std::function<void()> whenRemoved;
+};
+
+}  // namespace tarnavel::fake

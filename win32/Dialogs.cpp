@@ -1,0 +1,382 @@
+#include "win32/Dialogs.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/Errors.h"
+#include "win32/Fonts.h"
+#include "win32/MainWindow.h"
+#include "win32/Text.h"
+
+namespace tarnavel::win32 {
+namespace {
+
+// --- an in-memory dialog template (DLGTEMPLATEEX) ----------------------------
+
+constexpr WORD kButtonAtom = 0x0080;
+constexpr WORD kEditAtom = 0x0081;
+constexpr WORD kStaticAtom = 0x0082;
+
+constexpr int kPromptId = 100;
+constexpr int kEditId = 101;
+
+class TemplateWriter {
+ public:
+  void word(WORD value) { raw(&value, sizeof(value)); }
+  void dword(DWORD value) { raw(&value, sizeof(value)); }
+  void shortValue(short value) { raw(&value, sizeof(value)); }
+  void byte(BYTE value) { raw(&value, sizeof(value)); }
+  void text(std::wstring_view value) {
+    raw(value.data(), value.size() * sizeof(wchar_t));
+    word(0);
+  }
+  void alignDword() {
+    while (bytes_.size() % 4 != 0)
+      bytes_.push_back(0);
+  }
+  // The template must be DWORD-aligned in memory: copy it into DWORDs.
+  std::vector<DWORD> finish() const {
+    std::vector<DWORD> out((bytes_.size() + 3) / 4, 0);
+    std::memcpy(out.data(), bytes_.data(), bytes_.size());
+    return out;
+  }
+
+ private:
+  void raw(const void* p, std::size_t n) {
+    const auto* b = static_cast<const BYTE*>(p);
+    bytes_.insert(bytes_.end(), b, b + n);
+  }
+  std::vector<BYTE> bytes_;
+};
+
+struct Item {
+  WORD atom;
+  int id;
+  DWORD style;
+  DWORD exStyle;
+  short x, y, cx, cy;  // dialog units
+  const wchar_t* text = L"";
+};
+
+// The layout in dialog units before the prompt is measured: the prompt at the
+// top left, OK and Cancel at the right, the edit box along the bottom.
+constexpr short kDialogWidth = 260;
+constexpr short kDialogHeight = 78;
+constexpr Item kItems[] = {
+    {kStaticAtom, kPromptId, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 7, 7, 188, 40},
+    {kEditAtom, kEditId, ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 7, 57, 246, 14},
+    {kButtonAtom, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 203, 7, 50, 14, L"OK"},
+    {kButtonAtom, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 0, 203, 25, 50, 14, L"Cancel"},
+};
+
+// The Options box: its choices in tab order, then Close, the default button.
+constexpr int kPauseId = 200;
+constexpr int kResumeLabelId = 201;
+constexpr int kResumeId = 202;
+constexpr int kResumeUnitId = 203;
+constexpr int kFindId = 204;
+constexpr int kSkipId = 205;
+constexpr short kOptionsWidth = 250;
+constexpr short kOptionsHeight = 98;
+constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+constexpr Item kOptionItems[] = {
+    {kButtonAtom, kPauseId, kCheck, 0, 7, 7, 236, 12,
+     L"Pause switching while the computer is in use"},
+    {kStaticAtom, kResumeLabelId, SS_LEFT | SS_NOPREFIX, 0, 19, 25, 44, 9, L"Resume after"},
+    {kEditAtom, kResumeId, ES_LEFT | ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 64,
+     23, 28, 13},
+    {kStaticAtom, kResumeUnitId, SS_LEFT | SS_NOPREFIX, 0, 96, 25, 140, 9,
+     L"seconds without input"},
+    {kButtonAtom, kFindId, kCheck, 0, 7, 42, 236, 12,
+     L"Find a queued window again when its program reopens it"},
+    {kButtonAtom, kSkipId, kCheck, 0, 7, 58, 236, 12,
+     L"Go straight on when a queued window cannot be found"},
+    {kButtonAtom, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 193, 77, 50, 14, L"Close"},
+};
+
+template <std::size_t N>
+std::vector<DWORD> dialogTemplate(bool standalone, short width, short height,
+                                  const Item (&items)[N]) {
+  // The dialog takes the system's message font, by name and size at 96 DPI;
+  // the dialog manager scales it for the monitor.
+  const LOGFONTW font = messageFont(96);
+  const int points =
+      std::max(1, MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, 72, 96));
+
+  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER |
+                DS_SETFOREGROUND;
+  const DWORD exStyle = standalone ? WS_EX_APPWINDOW : 0;
+  TemplateWriter t;
+  t.word(1);       // dlgVer
+  t.word(0xFFFF);  // signature: extended template
+  t.dword(0);      // helpID
+  t.dword(exStyle);
+  t.dword(style);
+  t.word(static_cast<WORD>(N));
+  t.shortValue(0);
+  t.shortValue(0);
+  t.shortValue(width);
+  t.shortValue(height);
+  t.word(0);    // no menu
+  t.word(0);    // the standard dialog class
+  t.text(L"");  // the title is set when the box opens
+  t.word(static_cast<WORD>(points));
+  t.word(static_cast<WORD>(font.lfWeight));
+  t.byte(font.lfItalic);
+  t.byte(font.lfCharSet);
+  t.text(font.lfFaceName);
+  for (const Item& item : items) {
+    t.alignDword();
+    t.dword(0);  // helpID
+    t.dword(item.exStyle);
+    t.dword(WS_CHILD | WS_VISIBLE | item.style);
+    t.shortValue(item.x);
+    t.shortValue(item.y);
+    t.shortValue(item.cx);
+    t.shortValue(item.cy);
+    t.dword(static_cast<DWORD>(item.id));
+    t.word(0xFFFF);
+    t.word(item.atom);
+    t.text(item.text);
+    t.word(0);  // no creation data
+  }
+  return t.finish();
+}
+
+std::vector<DWORD> inputTemplate(bool standalone) {
+  return dialogTemplate(standalone, kDialogWidth, kDialogHeight, kItems);
+}
+
+struct InputState {
+  std::wstring title;
+  std::wstring prompt;
+  std::wstring preset;
+  std::optional<std::string> answer;
+};
+
+RECT childRect(HWND dialog, int id) {
+  RECT r{};
+  GetWindowRect(GetDlgItem(dialog, id), &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// The height the prompt needs at its width, in the dialog's font.
+int promptHeight(HWND prompt, const std::wstring& text, int width) {
+  if (text.empty()) return 0;
+  const HDC dc = GetDC(prompt);
+  if (dc == nullptr) return 0;
+  const HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(prompt, WM_GETFONT, 0, 0));
+  const HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
+  RECT r{0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_EXPANDTABS);
+  if (previous != nullptr) SelectObject(dc, previous);
+  ReleaseDC(prompt, dc);
+  return r.bottom - r.top;
+}
+
+// Makes room for the whole prompt: the edit box moves down below it and the
+// box grows, then the box is centred on its monitor again.
+void arrange(HWND dialog, const std::wstring& prompt) {
+  RECT margin{0, 0, 7, 7};
+  MapDialogRect(dialog, &margin);
+  HMONITOR monitor = MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  GetMonitorInfoW(monitor, &info);
+  const RECT work = info.rcWork;
+
+  const RECT promptRect = childRect(dialog, kPromptId);
+  const RECT cancel = childRect(dialog, IDCANCEL);
+  RECT edit = childRect(dialog, kEditId);
+  RECT client{};
+  GetClientRect(dialog, &client);
+
+  const int most = (work.bottom - work.top) / 2;
+  const int needed = std::min(most, promptHeight(GetDlgItem(dialog, kPromptId), prompt,
+                                                 promptRect.right - promptRect.left));
+  const int promptBottom =
+      promptRect.top + std::max<int>(needed, promptRect.bottom - promptRect.top);
+  SetWindowPos(GetDlgItem(dialog, kPromptId), nullptr, 0, 0, promptRect.right - promptRect.left,
+               promptBottom - promptRect.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  const int editTop =
+      std::max<int>(edit.top, std::max<int>(promptBottom, cancel.bottom) + margin.bottom);
+  const int editHeight = edit.bottom - edit.top;
+  SetWindowPos(GetDlgItem(dialog, kEditId), nullptr, edit.left, editTop, edit.right - edit.left,
+               editHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  const int clientHeight = std::max<int>(client.bottom, editTop + editHeight + margin.bottom);
+  RECT frame{0, 0, client.right, clientHeight};
+  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)),
+                           GetDpiForWindow(dialog));
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int x =
+      static_cast<int>(work.left) + std::max<int>(0, ((work.right - work.left) - width) / 2);
+  const int y = work.top + std::max<int>(0, ((work.bottom - work.top) - height) / 2);
+  SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK inputProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  try {
+    auto* state = reinterpret_cast<InputState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+      case WM_INITDIALOG: {
+        state = reinterpret_cast<InputState*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        SetWindowTextW(dialog, state->title.c_str());
+        SetDlgItemTextW(dialog, kPromptId, state->prompt.c_str());
+        SetDlgItemTextW(dialog, kEditId, state->preset.c_str());
+        arrange(dialog, state->prompt);
+        const HWND edit = GetDlgItem(dialog, kEditId);
+        SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        return FALSE;  // the focus is set
+      }
+      case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK && state != nullptr) {
+          state->answer = windowText(GetDlgItem(dialog, kEditId));
+          EndDialog(dialog, IDOK);
+          return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+        }
+        break;
+      default: break;
+    }
+  } catch (...) {
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+struct OptionsState {
+  std::wstring title;
+  UnattendedChoices choices;
+  const std::function<void(const UnattendedChoices&)>* changed;
+  bool filling = true;
+};
+
+bool checked(HWND dialog, int id) {
+  return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+// The seconds typed, when they are a whole number in range.
+std::optional<int> typedSeconds(HWND dialog) {
+  const std::string text = windowText(GetDlgItem(dialog, kResumeId));
+  if (text.empty() || text.size() > 4) return std::nullopt;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value < kResumeAfterMin || value > kResumeAfterMax) return std::nullopt;
+  return value;
+}
+
+INT_PTR CALLBACK optionsProcedure(HWND dialog, UINT message, WPARAM wParam,
+                                  LPARAM lParam) noexcept {
+  try {
+    auto* state = reinterpret_cast<OptionsState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+      case WM_INITDIALOG: {
+        state = reinterpret_cast<OptionsState*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        SetWindowTextW(dialog, state->title.c_str());
+        const UnattendedChoices& c = state->choices;
+        CheckDlgButton(dialog, kPauseId, c.pauseWhenInUse ? BST_CHECKED : BST_UNCHECKED);
+        SetDlgItemTextW(dialog, kResumeId, std::to_wstring(c.resumeAfterSeconds).c_str());
+        SendDlgItemMessageW(dialog, kResumeId, EM_LIMITTEXT, 4, 0);
+        CheckDlgButton(dialog, kFindId, c.findReopened ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog, kSkipId, c.skipMissing ? BST_CHECKED : BST_UNCHECKED);
+        state->filling = false;
+        return TRUE;  // the focus goes to the first choice
+      }
+      case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const int code = HIWORD(wParam);
+        if (id == IDOK || id == IDCANCEL) {
+          EndDialog(dialog, id);
+          return TRUE;
+        }
+        if (state == nullptr || state->filling) break;
+        UnattendedChoices next = state->choices;
+        if (code == BN_CLICKED && (id == kPauseId || id == kFindId || id == kSkipId)) {
+          next.pauseWhenInUse = checked(dialog, kPauseId);
+          next.findReopened = checked(dialog, kFindId);
+          next.skipMissing = checked(dialog, kSkipId);
+        } else if (code == EN_CHANGE && id == kResumeId) {
+          // A number out of range is not taken; the stored one stays.
+          if (const auto seconds = typedSeconds(dialog)) next.resumeAfterSeconds = *seconds;
+        } else if (code == EN_KILLFOCUS && id == kResumeId && !typedSeconds(dialog)) {
+          state->filling = true;
+          SetDlgItemTextW(dialog, kResumeId,
+                          std::to_wstring(state->choices.resumeAfterSeconds).c_str());
+          state->filling = false;
+          break;
+        } else {
+          break;
+        }
+        if (next == state->choices) break;
+        state->choices = next;
+        (*state->changed)(next);
+        return TRUE;
+      }
+      default: break;
+    }
+  } catch (...) {
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+HWND Dialogs::owner() const {
+  const HWND main = owner_.window();
+  return main != nullptr && IsWindowVisible(main) ? main : nullptr;
+}
+
+int Dialogs::messageBox(std::string_view text, int style, std::string_view title) {
+  const HWND parent = owner();
+  UINT flags = static_cast<UINT>(style);
+  // Without a window on screen to belong to (the program is in the tray),
+  // the box stands alone, comes to the front and holds the whole program.
+  if (parent == nullptr) flags |= MB_TASKMODAL | MB_SETFOREGROUND;
+  return MessageBoxW(parent, widen(text).c_str(), widen(title).c_str(), flags);
+}
+
+std::optional<std::string> Dialogs::inputBox(std::string_view prompt, std::string_view title,
+                                             std::string_view preset) {
+  const HWND parent = owner();
+  InputState state{widen(title), widen(prompt), widen(preset), std::nullopt};
+  const std::vector<DWORD> dialog = inputTemplate(parent == nullptr);
+  const INT_PTR result =
+      DialogBoxIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), parent,
+                              &inputProcedure, reinterpret_cast<LPARAM>(&state));
+  if (result == -1) throw AppError::system(systemMessage(GetLastError()));
+  if (result != IDOK) return std::nullopt;
+  return state.answer;
+}
+
+void Dialogs::optionsBox(std::string_view title, const UnattendedChoices& current,
+                         const std::function<void(const UnattendedChoices&)>& changed) {
+  const HWND parent = owner();
+  OptionsState state{widen(title), current, &changed};
+  const std::vector<DWORD> dialog =
+      dialogTemplate(parent == nullptr, kOptionsWidth, kOptionsHeight, kOptionItems);
+  const INT_PTR result =
+      DialogBoxIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), parent,
+                              &optionsProcedure, reinterpret_cast<LPARAM>(&state));
+  if (result == -1) throw AppError::system(systemMessage(GetLastError()));
+}
+
+}  // namespace tarnavel::win32

@@ -1,0 +1,293 @@
+#include "win32/Services.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/Errors.h"
+#include "win32/Handles.h"
+#include "win32/Text.h"
+
+namespace tarnavel::win32 {
+
+// --- windows -----------------------------------------------------------------
+
+Hwnd32 WindowSystem::firstSibling(Hwnd32 window) {
+  return toHwnd32(GetWindow(toHwnd(window), GW_HWNDFIRST));
+}
+
+Hwnd32 WindowSystem::nextSibling(Hwnd32 window) {
+  return toHwnd32(GetWindow(toHwnd(window), GW_HWNDNEXT));
+}
+
+std::uint32_t WindowSystem::style(Hwnd32 window) {
+  return static_cast<std::uint32_t>(GetWindowLongPtrW(toHwnd(window), GWL_STYLE));
+}
+
+int WindowSystem::textLength(Hwnd32 window) {
+  return GetWindowTextLengthW(toHwnd(window));
+}
+
+std::string WindowSystem::text(Hwnd32 window, int bufferUnits) {
+  if (bufferUnits <= 0) return {};
+  std::wstring buffer(static_cast<std::size_t>(bufferUnits), L'\0');
+  const int copied = GetWindowTextW(toHwnd(window), buffer.data(), bufferUnits);
+  if (copied <= 0) return {};
+  buffer.resize(static_cast<std::size_t>(copied));
+  return narrow(buffer);
+}
+
+void WindowSystem::allowAnyForeground() {
+  AllowSetForegroundWindow(ASFW_ANY);
+}
+
+void WindowSystem::setForeground(Hwnd32 window) {
+  SetForegroundWindow(toHwnd(window));
+}
+
+// Both go to another program's window, whose thread carries them out: the
+// asynchronous forms queue them there in order and return, where the plain
+// ones would wait for ever on a thread that has stopped taking messages.
+void WindowSystem::setBand(Hwnd32 window, ZBand band) {
+  SetWindowPos(toHwnd(window), band == ZBand::Topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+}
+
+void WindowSystem::show(Hwnd32 window, ShowCommand command) {
+  ShowWindowAsync(toHwnd(window), static_cast<int>(command));
+}
+
+bool WindowSystem::exists(Hwnd32 window) {
+  return IsWindow(toHwnd(window)) != FALSE;
+}
+
+std::string WindowSystem::programPath(Hwnd32 window) {
+  DWORD process = 0;
+  if (GetWindowThreadProcessId(toHwnd(window), &process) == 0 || process == 0) return {};
+  // The limited right is enough for the image name, also of most processes
+  // of other users and of higher integrity.
+  const KernelHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+  if (!opened) return {};
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD units = static_cast<DWORD>(path.size());
+    if (QueryFullProcessImageNameW(opened.get(), 0, path.data(), &units) != FALSE) {
+      path.resize(units);
+      return narrow(path);
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string WindowSystem::windowClass(Hwnd32 window) {
+  // A class name has at most 256 characters.
+  wchar_t name[257] = {};
+  const int units = GetClassNameW(toHwnd(window), name, 257);
+  if (units <= 0) return {};
+  return narrow(std::wstring_view(name, static_cast<std::size_t>(units)));
+}
+
+// --- input -------------------------------------------------------------------
+
+std::uint32_t UserInput::lastInputTick() {
+  LASTINPUTINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetLastInputInfo(&info) == FALSE) return GetTickCount();
+  return info.dwTime;
+}
+
+std::uint32_t UserInput::tickCount() {
+  return GetTickCount();
+}
+
+// --- settings ----------------------------------------------------------------
+
+platform::StoredValue RegistrySettings::read(std::string_view key) {
+  const std::wstring name = widen(key);
+  const platform::StoredValue absent;
+  const platform::StoredValue otherKind{std::nullopt, true};
+  // The value may change size between the two calls: ask again then.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD bytes = 0;
+    LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, keyPath_.c_str(), name.c_str(), RRF_RT_REG_SZ,
+                                  nullptr, nullptr, &bytes);
+    if (status == ERROR_FILE_NOT_FOUND) return absent;
+    if (status == ERROR_UNSUPPORTED_TYPE) return otherKind;
+    if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+    // Only what the system writes is read: the buffer is not cleared first
+    // (a stored queue can be megabytes).
+    const std::size_t capacity = bytes / sizeof(wchar_t) + 1;
+    const auto buffer = std::make_unique_for_overwrite<wchar_t[]>(capacity);
+    bytes = static_cast<DWORD>(capacity * sizeof(wchar_t));
+    status = RegGetValueW(HKEY_CURRENT_USER, keyPath_.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
+                          buffer.get(), &bytes);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status == ERROR_FILE_NOT_FOUND) return absent;
+    if (status == ERROR_UNSUPPORTED_TYPE) return otherKind;
+    if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+    // A text ends at its first terminator, as every reader of the registry
+    // sees it; what a hand edit left after one is not part of it.
+    const std::wstring_view data(buffer.get(), std::min(capacity, bytes / sizeof(wchar_t)));
+    return {narrow(data.substr(0, data.find(L'\0'))), false};
+  }
+  throw AppError::system(systemMessage(ERROR_MORE_DATA));
+}
+
+void RegistrySettings::write(std::string_view key, std::string_view value) {
+  store(key, value, false);
+}
+
+bool RegistrySettings::writeOverText(std::string_view key, std::string_view value) {
+  return store(key, value, true);
+}
+
+bool RegistrySettings::store(std::string_view key, std::string_view value, bool overTextOnly) {
+  HKEY raw = nullptr;
+  LSTATUS status =
+      RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &raw, nullptr);
+  if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+  const RegKey opened(raw);
+  const std::wstring name = widen(key);
+  if (overTextOnly) {
+    // The types read as text: any other stays.
+    DWORD type = REG_NONE;
+    status = RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, nullptr, nullptr);
+    if (status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) return false;
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+      throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+    }
+  }
+  const std::wstring data = widen(value);
+  const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+  status = RegSetValueExW(opened.get(), name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(data.c_str()), bytes);
+  if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+  return true;
+}
+
+void RegistrySettings::remove(std::string_view key) {
+  HKEY raw = nullptr;
+  LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, KEY_SET_VALUE, &raw);
+  if (status == ERROR_FILE_NOT_FOUND) return;
+  if (status != ERROR_SUCCESS) throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+  const RegKey opened(raw);
+  status = RegDeleteValueW(opened.get(), widen(key).c_str());
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+    throw AppError::system(systemMessage(static_cast<DWORD>(status)));
+  }
+}
+
+// --- files -------------------------------------------------------------------
+
+namespace {
+
+// The running program's full path.
+std::wstring modulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) throw AppError::system(systemMessage(GetLastError()));
+    // A full buffer means the path was cut: try again with more room.
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    if (path.size() >= 32768) throw AppError::system(systemMessage(ERROR_INSUFFICIENT_BUFFER));
+    path.resize(path.size() * 2);
+  }
+  return path;
+}
+
+}  // namespace
+
+std::string FileSystem::programFolder() {
+  const std::wstring path = modulePath();
+  const std::size_t cut = path.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) return {};
+  std::wstring folder = path.substr(0, cut);
+  // A drive root keeps its backslash ("C:\").
+  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+  return narrow(folder);
+}
+
+// --- start with Windows ------------------------------------------------------
+
+std::string RunEntry::programPath() {
+  return narrow(modulePath());
+}
+
+bool FileSystem::hasModificationTime(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  return GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data) != FALSE;
+}
+
+bool FileSystem::isListedFile(std::string_view path) {
+  if (path.empty()) return false;
+  WIN32_FIND_DATAW found{};
+  const FindHandle search(FindFirstFileW(widen(path).c_str(), &found));
+  if (!search) return false;
+  // A normal file, as a plain directory listing shows it: not a folder, and
+  // not hidden or a system file.
+  constexpr DWORD kNotNormal =
+      FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  do {
+    if ((found.dwFileAttributes & kNotNormal) == 0) return true;
+  } while (FindNextFileW(search.get(), &found));
+  return false;
+}
+
+// --- clock -------------------------------------------------------------------
+
+LocalDateTime SystemClock::now() {
+  SYSTEMTIME st{};
+  GetLocalTime(&st);
+  return {st.wYear, st.wMonth, st.wDay, st.wDayOfWeek, {st.wHour, st.wMinute, st.wSecond}};
+}
+
+std::int64_t monotonicMs() {
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER counter{};
+  if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 ||
+      !QueryPerformanceCounter(&counter)) {
+    return static_cast<std::int64_t>(GetTickCount64());
+  }
+  // Whole seconds and the rest apart, so that the product cannot overflow.
+  const std::int64_t f = frequency.QuadPart;
+  const std::int64_t c = counter.QuadPart;
+  return (c / f) * 1000 + (c % f) * 1000 / f;
+}
+
+// --- locale ------------------------------------------------------------------
+
+namespace {
+
+std::optional<std::string> localeText(LCTYPE item) {
+  wchar_t buffer[128] = {};
+  const int length =
+      GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, buffer, static_cast<int>(std::size(buffer)));
+  if (length <= 0) return std::nullopt;
+  return narrow(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)));
+}
+
+}  // namespace
+
+NumberFormat Locale::numberFormat() {
+  NumberFormat format;
+  if (auto v = localeText(LOCALE_SDECIMAL)) format.decimal = *v;
+  if (auto v = localeText(LOCALE_STHOUSAND)) format.group = *v;
+  if (auto v = localeText(LOCALE_SNEGATIVESIGN)) format.minus = *v;
+  // Most locales leave the positive sign empty; a plus is still read as one.
+  if (auto v = localeText(LOCALE_SPOSITIVESIGN)) format.plus = v->empty() ? "+" : *v;
+  return format;
+}
+
+TimeFormat Locale::timeFormat() {
+  TimeFormat format;
+  if (auto v = localeText(LOCALE_STIMEFORMAT)) format.pattern = *v;
+  if (auto v = localeText(LOCALE_S1159)) format.am = *v;
+  if (auto v = localeText(LOCALE_S2359)) format.pm = *v;
+  return format;
+}
+
+}  // namespace tarnavel::win32

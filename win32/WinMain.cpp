@@ -1,0 +1,81 @@
+// The program's start: the main window and its controls, the services, the
+// logic of Form1 over them, its load step, and the message loop. Everything
+// runs on this one thread.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <exception>
+
+#include "app/Form1.h"
+#include "win32/Dialogs.h"
+#include "win32/KeyboardHook.h"
+#include "win32/MainWindow.h"
+#include "win32/MessageLoop.h"
+#include "win32/Services.h"
+#include "win32/Text.h"
+#include "win32/Tray.h"
+
+namespace tarnavel::win32 {
+namespace {
+
+int run(HINSTANCE instance) {
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof(classes);
+  classes.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES |
+                  ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&classes);
+
+  MainWindow window(instance);
+  MessageLoop loop(window);
+  Dialogs dialogs(instance, window);
+  WindowSystem windows;
+  RegistrySettings settings;
+  FileSystem files;
+  SystemClock clock;
+  Locale locale;
+  KeyboardHook hook(window.window());
+  RunEntry run;
+  NotifyArea tray(instance, window);
+  UserInput input;
+
+  Form1Controls controls = window.controls();
+  Services services{.dialogs = dialogs,
+                    .windows = windows,
+                    .settings = settings,
+                    .files = files,
+                    .clock = clock,
+                    .locale = locale,
+                    .loop = loop,
+                    .hook = hook,
+                    .run = run,
+                    .tray = tray,
+                    .input = input};
+
+  Form1 form(controls, services);
+  window.connect(&form);
+
+  form.Form_Load();
+  if (!loop.ended()) form.showAfterLoad();
+  const int exitCode = loop.run();
+  window.connect(nullptr);
+  return exitCode;
+}
+
+}  // namespace
+}  // namespace tarnavel::win32
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  try {
+    return tarnavel::win32::run(instance);
+  } catch (const std::exception& failure) {
+    // Only the start itself can fail this way (the window could not be made);
+    // the logic reports its own failures.
+    const std::wstring text =
+        L"Tarnavel could not start:\n" + tarnavel::win32::widen(failure.what());
+    MessageBoxW(nullptr, text.c_str(), L"Tarnavel", MB_OK | MB_ICONERROR);
+  } catch (...) {
+    MessageBoxW(nullptr, L"Tarnavel could not start.", L"Tarnavel", MB_OK | MB_ICONERROR);
+  }
+  return 1;
+}
