@@ -3,7 +3,7 @@
 #include "core/Calendar.h"
 #include "core/Main.h"
 #include "core/Numbers.h"
-#include "core/TimerPause.h"
+#include "form/TimerPause.h"
 #include "form/HoverPointer.h"
 #include "help/HelpMessage.h"
 #include "platform/Errors.h"
@@ -402,7 +402,7 @@ void Form1::ListView2_DblClick() {
 }
 
 void Form1::PushButton4_Click() {
-  queue_.deleteSelected(ui_.Timer1);
+  queue_.deleteSelected(ui_);
 }
 void Form1::PushButton5_Click() {
   queue_.clearAll();
@@ -423,7 +423,7 @@ void Form1::onMenu(MenuItem item) {
 void Form1::mnuOptions_Click() {
   Guard g(report_, "Form1.mnuOptions_Click");
   // No switch takes the foreground from the box while the user is in it.
-  TimerPause pause(ui_.Timer1);
+  TimerPause pause(ui_);
   pause.pause(g, 100, 102, 104, 106);
   g.step(108, [&] {
     sys_.dialogs.optionsBox(appTitle_, unattended_.choices(), [&](const UnattendedChoices& wanted) {

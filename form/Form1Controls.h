@@ -2,10 +2,17 @@
 // win32 layer fills these with real controls; the tests with fakes.
 #pragma once
 
+#include <string_view>
+
 #include "platform/System.h"
 #include "platform/Ui.h"
 
 namespace tarnavel {
+
+// The captions of PushButton2. Monitoring is on exactly while it reads
+// "Turn Off", as the program has always read it.
+inline constexpr std::string_view kTurnOn = "Turn On";
+inline constexpr std::string_view kTurnOff = "Turn Off";
 
 struct Form1Controls {
   platform::IMainWindow& Form;

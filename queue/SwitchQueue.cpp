@@ -8,7 +8,7 @@
 #include <unordered_set>
 
 #include "core/Numbers.h"
-#include "core/TimerPause.h"
+#include "form/TimerPause.h"
 #include "platform/Errors.h"
 
 namespace tarnavel {
@@ -361,10 +361,10 @@ void SwitchQueue::removeSelected() {
   save();
 }
 
-void SwitchQueue::deleteSelected(platform::ITimer& timer) {
+void SwitchQueue::deleteSelected(const Form1Controls& ui) {
   Guard g(report_, "Form1.PushButton4_Click");
   if (g.test(100, [&] { return list_.count() == 0; })) return;
-  TimerPause pause(timer);
+  TimerPause pause(ui);
   pause.pause(g, 102, 104, 106, 108);
   g.step(110, [&] {
     if (const int row = list_.selected(); row != 0) list_.remove(row);

@@ -1,7 +1,7 @@
 #include "queue/TimeBeforeSwitch.h"
 
 #include "core/Numbers.h"
-#include "core/TimerPause.h"
+#include "form/TimerPause.h"
 
 namespace tarnavel {
 
@@ -58,7 +58,7 @@ void TimeBeforeSwitch::CheckTimeBeforeCwitch() {
   if (g.test(100, [&] { return cx_.loading; })) return;
   if (g.test(102, [&] { return !cx_.ui.Option7.value(); })) return;
   if (g.test(104, [&] { return list.count() == 0; })) return;
-  TimerPause pause(cx_.ui.Timer1);
+  TimerPause pause(cx_.ui);
   pause.pause(g, 106, 108, 110, 112);
   const int rows = g.value(114, 0, [&] { return list.count(); });
   for (int row = 1; row <= rows; ++row) {
@@ -78,7 +78,7 @@ void TimeBeforeSwitch::PushButton9_Click() {
       // Nothing selected: there is no row to ask for, and nothing is paused.
       const int row = g.value(112, 0, [&] { return list.selected(); });
       if (row == 0) return;
-      TimerPause pause(cx_.ui.Timer1);
+      TimerPause pause(cx_.ui);
       pause.pause(g, 104, 106, 108, 110);
       g.step(112, [&] { SetTimeBeforeCwitch(row); });
       pause.resume(g, 114, 116, 118);

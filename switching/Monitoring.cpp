@@ -1,6 +1,6 @@
 #include "switching/Monitoring.h"
 
-#include "core/TimerPause.h"
+#include "form/TimerPause.h"
 #include "switching/SwitchTimer.h"
 
 namespace tarnavel {

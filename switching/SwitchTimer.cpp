@@ -6,7 +6,7 @@
 #include "core/Calendar.h"
 #include "core/Main.h"
 #include "core/Numbers.h"
-#include "core/TimerPause.h"
+#include "form/TimerPause.h"
 #include "platform/Errors.h"
 #include "queue/SwitchQueue.h"
 #include "switching/Activation.h"

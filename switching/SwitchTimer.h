@@ -12,8 +12,6 @@ namespace tarnavel {
 
 inline constexpr std::string_view kStatusOn = "On. Next switch will occur in: ";
 inline constexpr std::string_view kStatusOff = "Off.";
-inline constexpr std::string_view kTurnOn = "Turn On";
-inline constexpr std::string_view kTurnOff = "Turn Off";
 inline constexpr std::string_view kProgressBarText = "Progress Bar";
 
 class SwitchTimer {

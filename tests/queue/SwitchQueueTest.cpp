@@ -327,6 +327,7 @@ TEST_F(Edit, DeletingPausesARunningTimerAndRearmsItEvenWhenTheRemovalFails) {
   addToQueue("B");
   f.Timer1.setEnabled(true);
   f.Timer1.setInterval(1000);
+  f.PushButton2.setCaption("Turn Off");  // monitoring on
   bool pausedDuringRemoval = false;
   f.ListView2.onChange = [&](std::string_view op, int) {
     if (op == "remove") pausedDuringRemoval = !f.Timer1.enabled() && f.Timer1.interval() == 0;

@@ -77,6 +77,7 @@ TEST_F(Times, TheTimerIsPausedAroundTheCheckAndTheEditAndResumedAfter) {
   queueTargets(2);
   f.Timer1.setEnabled(true);
   f.Timer1.setInterval(1000);
+  f.PushButton2.setCaption("Turn Off");  // monitoring on
   std::vector<bool> runningDuringPrompts;
   f.dialogs.whileShown = [&] { runningDuringPrompts.push_back(f.Timer1.running()); };
   f.dialogs.answers = {"5", "6", "7"};

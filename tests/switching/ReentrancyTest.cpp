@@ -47,6 +47,40 @@ TEST_F(Reentry, ATurnOffUnderTheDuplicateMessageStopsTheTimerForGood) {
   EXPECT_TRUE(switched().empty());
 }
 
+// A box that pauses the timer may stay open for long; the chord that turns
+// monitoring off or on under it decides whether the timer runs afterwards.
+struct PausingBox {
+  bool options;   // the Options box, or the edit of a row's time
+  bool onBefore;  // monitoring when the box opens
+};
+class BoxPause : public SwitchTest, public ::testing::WithParamInterface<PausingBox> {};
+
+TEST_P(BoxPause, AfterwardsTheTimerRunsExactlyWhenMonitoringIsOn) {
+  queueTargets(2);
+  f.dialogs.answers = {"5", "5"};
+  form->onClick(Ctl::Option7);
+  if (GetParam().onBefore) turnOn();
+  f.dialogs.answers = {"9"};
+  f.dialogs.whileShown = [&] {
+    f.dialogs.whileShown = nullptr;
+    form->onKeyT({true, true, true});  // Ctrl+Shift+T under the box
+  };
+  if (GetParam().options) {
+    form->onMenu(MenuItem::Options);
+  } else {
+    f.ListView2.select(1);
+    form->onClick(Ctl::PushButton9);
+  }
+  const bool on = f.PushButton2.caption() == "Turn Off";
+  EXPECT_EQ(on, !GetParam().onBefore);
+  EXPECT_EQ(f.Timer1.running(), on);
+  EXPECT_TRUE(errorLines().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Reentry, BoxPause,
+                         ::testing::Values(PausingBox{true, true}, PausingBox{true, false},
+                                           PausingBox{false, true}, PausingBox{false, false}));
+
 TEST_F(Reentry, AnEditUnderTheTicksYieldIsSeenByTheSameTick) {
   queueTargets(3);
   chooseInterval("0", "0", "1");

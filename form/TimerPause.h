@@ -1,11 +1,14 @@
 // Pausing the switch timer around an edit: remember whether it ran, stop it,
-// and afterwards re-arm it at one tick per second if it had been running.
-// The countdown itself is not touched by a pause. Each action is a labelled
-// statement of its caller's, so each runs as a guard step of its own.
+// and afterwards re-arm it at one tick per second if it had been running and
+// monitoring is still on. A pause may hold a box open for as long as the user
+// likes, and Ctrl+Shift+T turns monitoring off under it; the timer then stays
+// off with it. The countdown itself is not touched by a pause. Each action is
+// a labelled statement of its caller's, so each runs as a guard step of its
+// own.
 #pragma once
 
 #include "core/ErrorReport.h"
-#include "platform/Ui.h"
+#include "form/Form1Controls.h"
 
 namespace tarnavel {
 
@@ -13,7 +16,7 @@ inline constexpr int kTickMilliseconds = 1000;
 
 class TimerPause {
  public:
-  explicit TimerPause(platform::ITimer& timer) : timer_(timer) {}
+  explicit TimerPause(const Form1Controls& ui) : timer_(ui.Timer1), onOff_(ui.PushButton2) {}
 
   // [test] If the timer is enabled, [remember] remember that it was running;
   // [disable] disable it; [zero] set its interval to 0.
@@ -23,10 +26,10 @@ class TimerPause {
     g.step(disable, [&] { timer_.setEnabled(false); });
     g.step(zero, [&] { timer_.setInterval(0); });
   }
-  // [test] If it had been running: [enable] enable it and [interval] set its
-  // interval to one second.
+  // [test] If it had been running and monitoring is on: [enable] enable it
+  // and [interval] set its interval to one second.
   void resume(Guard& g, int test, int enable, int interval) {
-    if (g.test(test, [&] { return wasRunning_; })) {
+    if (g.test(test, [&] { return wasRunning_ && onOff_.caption() == kTurnOff; })) {
       g.step(enable, [&] { timer_.setEnabled(true); });
       g.step(interval, [&] { timer_.setInterval(kTickMilliseconds); });
     }
@@ -34,6 +37,7 @@ class TimerPause {
 
  private:
   platform::ITimer& timer_;
+  const platform::IControl& onOff_;
   bool wasRunning_ = false;
 };
 
