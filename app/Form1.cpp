@@ -213,7 +213,10 @@ void Form1::SetAppTitle() {
 void Form1::Form_QueryUnload() {
   Guard g(report_, "Form1.Form_QueryUnload");
   g.step(100, [&] { sys_.hook.remove(); });
-  queue_.saveAtClose(g);
+  // Closed while start-up still restores (under one of its boxes, at the
+  // session's end or the installer's request): the list holds part of the
+  // stored queue, which stays as it is.
+  if (!loading_) queue_.saveAtClose(g);
   g.step(112, [&] { ui_.Timer1.setEnabled(false); });
   g.step(114, [&] { cSysTray1.setInTray(false); });
   g.step(116, [&] { sys_.loop.doEvents(); });

@@ -169,6 +169,21 @@ TEST_F(Close, AnEmptyQueueIsStoredAsTheEmptyText) {
   EXPECT_EQ(stored(), "");
 }
 
+TEST_F(Close, WhileStartUpStillRestoresTheStoredQueueIsKept) {
+  // A piece without a field separator stops the restore with a box; the
+  // session ends (or the installer asks) while it is open.
+  const std::string whole =
+      storedRow("11", "Alpha") + "12||||||||234|||" + storedRow("13", "Gamma");
+  f.settings.values["Queued Windows"] = whole;
+  f.dialogs.whileShown = [&] {
+    f.dialogs.whileShown = nullptr;
+    form->Form_QueryUnload();
+  };
+  load();
+  EXPECT_TRUE(f.loop.ended);
+  EXPECT_EQ(f.settings.values["Queued Windows"], whole);
+}
+
 TEST_F(Close, AFailedWriteIsReportedAndTheProgramStillEnds) {
   load();
   f.settings.refuseWrites = true;
