@@ -16,6 +16,15 @@ void StartUp::Check4_Click() {
   // Restoring the box at start-up changes neither the entry nor a setting.
   if (cx_.loading) return;
   const bool on = cx_.ui.Check4.checked();
+  // The Run entry first: when Windows refuses the change, the box goes back
+  // and "Minimized to system tray" and both stored settings stay as they
+  // were; the failure is shown.
+  try {
+    on ? EnableStartup() : DisableStartup();
+  } catch (...) {
+    cx_.ui.Check4.setChecked(!on);
+    throw;
+  }
   if (on) {
     cx_.ui.Check8.setVisible(true);
     cx_.settings.write("Windows Startup", "On");
@@ -23,16 +32,6 @@ void StartUp::Check4_Click() {
     setCheck8(false);
     cx_.ui.Check8.setVisible(false);
     cx_.settings.write("Windows Startup", "Off");
-  }
-  try {
-    on ? EnableStartup() : DisableStartup();
-  } catch (...) {
-    // The entry is as it was: the box and the setting say so, and the
-    // failure is shown.
-    cx_.ui.Check4.setChecked(!on);
-    cx_.ui.Check8.setVisible(!on);
-    cx_.settings.write("Windows Startup", on ? "Off" : "On");
-    throw;
   }
 }
 

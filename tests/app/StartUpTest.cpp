@@ -39,17 +39,20 @@ TEST_F(StartUpBoxes, ARefusedRunEntryIsShownAndTheBoxSaysWhatWindowsWillDo) {
   click(Ctl::Check4);
   EXPECT_FALSE(f.Check4.checked());
   EXPECT_FALSE(f.Check8.visible());
-  EXPECT_EQ(f.settings.values["Windows Startup"], "Off");
+  EXPECT_FALSE(f.settings.values.contains("Windows Startup"));  // as it was
   ASSERT_EQ(f.dialogs.boxes.size(), 1u);
   EXPECT_NE(f.dialogs.boxes[0].text.find("Access is denied."), std::string::npos);
 
   f.run.refuses = false;
   click(Ctl::Check4);
+  click(Ctl::Check8);
   f.run.refuses = true;
-  click(Ctl::Check4);  // the entry cannot go: still checked
+  click(Ctl::Check4);  // the entry cannot go: both boxes and both settings stay
   EXPECT_TRUE(f.Check4.checked());
   EXPECT_TRUE(f.Check8.visible());
+  EXPECT_TRUE(f.Check8.checked());
   EXPECT_EQ(f.settings.values["Windows Startup"], "On");
+  EXPECT_EQ(f.settings.values["Minimized"], "On");
   EXPECT_EQ(f.run.entries.size(), 1u);
   EXPECT_EQ(f.dialogs.boxes.size(), 2u);
 }
