@@ -76,7 +76,10 @@ bool SwitchTimer::holds() {
     if (unattended != nullptr) unattended->release();
     return false;
   }
-  if (cx_.ui.ListView2.count() == 0) return false;
+  if (cx_.ui.ListView2.count() == 0) {
+    unattended->queueEmptied();
+    return false;
+  }
   switch (unattended->tick()) {
     case Unattended::Hold::Run: return false;
     case Unattended::Hold::Hold: return true;

@@ -95,6 +95,7 @@ Unattended::Hold Unattended::tick() {
     release();
     return Hold::Resumed;
   }
+  if (!held_) statusBeforeHold_ = cx_.ui.Frame4.caption();
   cx_.ui.Frame4.setCaption(kStatusPaused);
   if (!held_) {
     held_ = true;
@@ -105,6 +106,12 @@ Unattended::Hold Unattended::tick() {
 
 void Unattended::ownInput() {
   if (choices_.pauseWhenInUse) ownInputAt_ = cx_.sys.input.tickCount();
+}
+
+void Unattended::queueEmptied() {
+  if (!held_) return;
+  if (cx_.ui.Frame4.caption() == kStatusPaused) cx_.ui.Frame4.setCaption(statusBeforeHold_);
+  release();
 }
 
 void Unattended::release() {

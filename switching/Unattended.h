@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "form/Context.h"
@@ -48,6 +49,9 @@ class Unattended {
   void ownInput();
   // Monitoring went off: a hold shown in the tray tip ends with it.
   void release();
+  // The queue is empty: there is nothing to hold. The hold ends, and the
+  // status line says again what it said before it.
+  void queueEmptied();
   // Told when a hold begins (true) and ends (false): the tray tip says so.
   std::function<void(bool held)> showHeld;
 
@@ -69,6 +73,7 @@ class Unattended {
   ReopenedWindows& reopened_;
   UnattendedChoices choices_;
   bool held_ = false;
+  std::string statusBeforeHold_;
   std::optional<std::uint32_t> ownInputAt_;
 };
 

@@ -150,6 +150,21 @@ TEST_F(UnattendedTest, InputHoldsTheCountdownAndItResumesWhereItStopped) {
   EXPECT_EQ(status(), "Off.");
 }
 
+TEST_F(UnattendedTest, AnEmptyQueueEndsTheHold) {
+  queueTargets(2);
+  chooseInterval("0", "0", "5");
+  choose({true, 10, false, false});
+  turnOn();
+  second(2);
+  inputAgo(0);
+  second();
+  EXPECT_EQ(status(), "On. Paused while the computer is in use.");
+  form->onClick(Ctl::PushButton5);  // "Clear All" while held
+  second();
+  EXPECT_EQ(status(), "On. Next switch will occur in: 00:00:03");
+  EXPECT_EQ(form->cSysTray1.TrayTip(), "Tarnavel");
+}
+
 TEST_F(UnattendedTest, OurOwnSwitchAndTheHotkeyAreNotInput) {
   queueTargets(2);
   chooseInterval("0", "0", "2");
