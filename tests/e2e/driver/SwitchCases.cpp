@@ -659,6 +659,35 @@ void editTimeCase(Ctx& ctx) {
             "\"Queued Windows\" is " + show(value) + ", expected " + quoted(expected));
 }
 
+// Ctrl+Shift+T while a time prompt holds the timer: monitoring goes off
+// under the prompt, and once it is answered the countdown stays off with it.
+void promptChordCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startOff(ctx);
+  const std::wstring title = L"Prompted target 1";
+  queueTargets(ctx, *s, *host, 1, L"Prompted target ");
+  press(ctx, *s, kCustom);
+  answerTime(ctx, *s, title, L"60", L"30");
+  const OnOff button = onOffButton(ctx, *s);
+  turnOn(ctx, *s, button);
+  ctx.require(s->queue->select(0), "could not select the queue row");
+  press(ctx, *s, kEditTime);
+  auto box = waitInputBox(*s, kBoxTimeoutMs);
+  ctx.require(box.has_value(), "no prompt for the time before switch");
+  runXdotool(ctx, {"key", "--delay", "20", "ctrl+shift+t"});
+  runXdotool(ctx, {"keyup", "ctrl", "shift", "t"});
+  ctx.require(waitUntil([&] { return button.caption() == kTurnOn; }, kChangeTimeoutMs),
+              "Ctrl+Shift+T under the prompt left the button at " + quoted(button.caption()));
+  ctx.require(answer(*box, L"40"), "the prompt did not close");
+  const HWND status = statusFrame(ctx, *s);
+  // Two ticks' time: a timer re-armed by the prompt's end would count down.
+  Sleep(2500);
+  ctx.check(remoteText(status) == L"Off.",
+            "after the prompt the status line reads " + quoted(remoteText(status)));
+  ctx.check(button.caption() == kTurnOn, "the button reads " + quoted(button.caption()));
+  closeProgram(ctx, *s, "after the prompt");
+}
+
 // Every choice made in one run is there in the next: both options, the
 // three boxes, the time of day, the weekday, and monitoring on.
 void restoreCase(Ctx& ctx) {
@@ -798,6 +827,8 @@ std::vector<Case> switchingCases() {
        numericCheckCase},
       {"edit_time", "\"Edit 'Time Before Switch' For Selected Item\": asked, shown, stored",
        editTimeCase},
+      {"prompt_chord", "Ctrl+Shift+T under a time prompt: off, and the countdown stays off",
+       promptChordCase},
       {"restore", "a restart restores the options, boxes, time, weekday and monitoring on",
        restoreCase},
       {"on_off", "the empty-queue refusal, turning on and off", onOffCase},
