@@ -25,6 +25,9 @@ inline constexpr std::string_view kQueuedWindowsKey = "Queued Windows";
 inline constexpr std::string_view kValid = "Valid";
 inline constexpr std::string_view kInvalid = "Invalid";
 inline constexpr std::string_view kAlreadyQueued = "This window is already in the queue.";
+inline constexpr std::string_view kRunsAsAdministrator =
+    "This window belongs to a program running as administrator. Tarnavel can bring it forward "
+    "only when it runs as administrator too.";
 
 enum QueueColumn : int { kHandleText = 0, kTitle = 1, kStatus = 2, kTime = 3 };
 
@@ -70,9 +73,11 @@ class SwitchQueue {
   // Appends the window of the available list's selected row (the add of
   // "Add Selected To Queue" and of a double-click on the available list).
   // askTime is called with the new row's number before the rows are checked.
+  // A window whose program runs above us (as administrator) is added all the
+  // same, and a box says once that we cannot move it.
   void addSelected(const platform::IListView& available, const std::vector<Hwnd32>& handles,
-                   platform::IDialogs& dialogs, std::string_view appTitle,
-                   const std::function<void(int row)>& askTime);
+                   platform::IWindowSystem& windows, platform::IDialogs& dialogs,
+                   std::string_view appTitle, const std::function<void(int row)>& askTime);
 
   // A double-click on the queue: removes the selected row.
   void removeSelected();
