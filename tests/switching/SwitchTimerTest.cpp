@@ -1,4 +1,6 @@
 // The switch timer's tick under each schedule, driven one second at a time.
+#include <algorithm>
+
 #include "SwitchFixture.h"
 
 namespace tarnavel::testing {
@@ -194,6 +196,55 @@ TEST_F(Interval, AClosedWindowTakesItsTurnWithoutAMessage) {
   EXPECT_EQ(f.windows.foreground, targets[2]);
   EXPECT_TRUE(f.dialogs.boxes.empty());
   EXPECT_EQ(f.ListView2.selected(), 1);
+}
+
+// Someone keeps using another program: every switch is refused the
+// foreground. Each switch tries once more at most, the ticks add nothing of
+// their own, and no box waits for anybody.
+TEST_F(Interval, ARefusedForegroundIsTriedOnceMorePerSwitchAndNeverAgain) {
+  const struct {
+    const char* name;
+    bool hung, refuseAttach;
+    int foregroundCalls, attachCalls;  // per switch
+  } cases[] = {
+      {"taken with the foreground thread's input", false, false, 2, 1},
+      {"the foreground thread does not answer", true, false, 1, 0},
+      {"the attach is refused", false, true, 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    targets.clear();
+    f.windows.windows.clear();
+    f.settings.values.clear();
+    queueTargets(2);
+    const Hwnd32 mail = f.windows.open("Inbox - Mail");
+    f.windows.find(mail)->hung = c.hung;
+    f.windows.refuseAttach = c.refuseAttach;
+    f.windows.foreground = mail;
+    f.windows.lockInput = &f.input;
+    chooseInterval("0", "0", "1");
+    turnOn();
+    for (int second = 0; second < 3; ++second) {
+      f.input.touch();  // the person types on
+      const std::uint32_t lastInput = f.input.lastInput;
+      f.windows.calls.clear();
+      tick();
+      const auto count = [&](std::string_view prefix) {
+        return std::ranges::count_if(f.windows.calls,
+                                     [&](const auto& call) { return call.starts_with(prefix); });
+      };
+      EXPECT_EQ(count("foreground "), c.foregroundCalls);
+      EXPECT_EQ(count("attach "), c.attachCalls);
+      EXPECT_EQ(count("attach "), count("detach ") + (c.refuseAttach ? 1 : 0));
+      EXPECT_EQ(f.input.lastInput, lastInput);
+    }
+    EXPECT_EQ(f.windows.attachedTo, 0u);
+    EXPECT_FALSE(f.windows.froze);
+    EXPECT_TRUE(f.dialogs.boxes.empty());
+    EXPECT_TRUE(f.Timer1.running());
+    f.windows.lockInput = nullptr;
+    f.windows.refuseAttach = false;
+  }
 }
 
 using Custom = SwitchTest;
