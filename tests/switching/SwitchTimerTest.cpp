@@ -247,6 +247,36 @@ TEST_F(Interval, ARefusedForegroundIsTriedOnceMorePerSwitchAndNeverAgain) {
   }
 }
 
+// The system keeps us from moving a window of a program run as
+// administrator: adding it says so once, and its turns come as any other's.
+TEST_F(Interval, AWindowOfAProgramRunAsAdministratorIsAddedWithOneBoxAndTakesItsTurns) {
+  queueTargets(1);
+  ASSERT_TRUE(f.dialogs.boxes.empty());
+  const Hwnd32 admin = f.windows.open("Registry Editor");
+  f.windows.find(admin)->above = true;
+  form->onClick(Ctl::PushButton1);
+  f.ListView1.select(availableRowOf("Registry Editor"));
+  form->onDoubleClick(Ctl::ListView1);
+  ASSERT_EQ(f.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(f.dialogs.boxes[0].text,
+            "This window belongs to a program running as administrator. Tarnavel can bring it "
+            "forward only when it runs as administrator too.");
+  EXPECT_EQ(f.dialogs.boxes[0].style, kMbOk);
+  EXPECT_EQ(f.dialogs.boxes[0].title, "Tarnavel");
+  EXPECT_EQ(queueRow(2),
+            (std::vector<std::string>{std::to_string(admin), "Registry Editor", "Valid", ""}));
+  // The same window once more is refused as any queued one.
+  form->onClick(Ctl::PushButton3);
+  ASSERT_EQ(f.dialogs.boxes.size(), 2u);
+  EXPECT_EQ(f.dialogs.boxes[1].text, kAlreadyQueued);
+
+  chooseInterval("0", "0", "1");
+  turnOn();
+  tick(4);
+  EXPECT_EQ(switched(), (std::vector<Hwnd32>{targets[0], admin, targets[0], admin}));
+  EXPECT_EQ(f.dialogs.boxes.size(), 2u);
+}
+
 using Custom = SwitchTest;
 
 TEST_F(Custom, EachRowWaitsItsOwnTimeAndARowWithoutOneIsPassedOver) {
