@@ -387,7 +387,7 @@ void Form1::PushButton1_Click() {
 }
 
 void Form1::PushButton3_Click() {
-  queue_.addSelected(ui_.ListView1, windowList_.handles(), sys_.dialogs, appTitle_,
+  queue_.addSelected(ui_.ListView1, windowList_.handles(), sys_.windows, sys_.dialogs, appTitle_,
                      [this](int row) { SetTimeBeforeCwitch(row); });
   // The new row's program and window class are recorded while it is open.
   if (unattended_.choices().findReopened) {

@@ -43,18 +43,41 @@ class IWindowSystem {
   virtual std::string text(Hwnd32 window, int bufferUnits) = 0;
 
   virtual void allowAnyForeground() = 0;
-  virtual void setForeground(Hwnd32 window) = 0;
+  // SetForegroundWindow: false when the system refused the change (it then
+  // flashes the window's taskbar button instead).
+  virtual bool setForeground(Hwnd32 window) = 0;
+  // GetForegroundWindow; 0 when there is none (while one loses activation).
+  virtual Hwnd32 foregroundWindow() = 0;
+  // The thread that created the window; 0 when it is gone.
+  virtual std::uint32_t threadOf(Hwnd32 window) = 0;
+  // The calling thread: the program's UI thread.
+  virtual std::uint32_t ownThread() = 0;
+  // The window's thread takes a message within the time: SendMessageTimeout
+  // of WM_NULL that gives up at once on a thread the system sees as hung.
+  virtual bool answers(Hwnd32 window, int milliseconds) = 0;
+  // AttachThreadInput(thread, to, attach); false when the system refused.
+  virtual bool attachInput(std::uint32_t thread, std::uint32_t to, bool attach) = 0;
   // SetWindowPos with SWP_NOMOVE | SWP_NOSIZE: joins or leaves the topmost band.
   virtual void setBand(Hwnd32 window, ZBand band) = 0;
   virtual void show(Hwnd32 window, ShowCommand command) = 0;
 
   // IsWindow: the handle names a window now.
   virtual bool exists(Hwnd32 window) = 0;
-  // The full path of the executable whose process owns the window; empty
-  // when it cannot be read (gone, or a process the user may not query).
+  // The full path of the executable whose process owns the window; for a
+  // Store app's frame, the app's inside it (the frame host's own is every
+  // such app's). Empty when it cannot be read (gone, a process the user may
+  // not query, or a frame without its app).
   virtual std::string programPath(Hwnd32 window) = 0;
   // The window's class name; empty when it is gone.
   virtual std::string windowClass(Hwnd32 window) = 0;
+  // The window manager keeps the window out of sight although it is visible
+  // (DWMWA_CLOAKED): on another virtual desktop, or a suspended Store app's.
+  // False when the system cannot tell.
+  virtual bool cloaked(Hwnd32 window) = 0;
+  // The window's process runs at a higher integrity level than ours (a
+  // program run as administrator while we are not), so that the system keeps
+  // us from moving it. False when that cannot be read.
+  virtual bool runsAbove(Hwnd32 window) = 0;
 };
 
 // The system's last keyboard or mouse input, from any program.

@@ -74,7 +74,7 @@ bool ReopenedWindows::present(int row) {
   auto& windows = cx_.sys.windows;
   const std::string text = cx_.ui.ListView2.text(row, kHandleText);
   const auto h = handleOf(text);
-  if (!h || !windows.exists(*h)) return false;
+  if (!h || !IsShownWindow(windows, *h)) return false;
   const auto index = static_cast<std::size_t>(row - 1);
   if (index >= entries_.size() || entries_[index].program.empty()) return true;
   const std::string program = windows.programPath(*h);
@@ -93,10 +93,16 @@ bool ReopenedWindows::findAgain(int row) {
   const auto index = static_cast<std::size_t>(row - 1);
   const ProgramRecord known = index < entries_.size() ? entries_[index] : ProgramRecord{};
 
+  // With the row's program known, only its windows are the row's: another
+  // program's window of the same title (a browser tab named like the mail
+  // program's window) is not.
+  const auto ofProgram = [&](Hwnd32 h) {
+    return known.program.empty() || windows.programPath(h) == known.program;
+  };
   Hwnd32 match = 0;
   for (int k = 0; k < listed && match == 0; ++k) {
     const auto& w = table_[k];
-    if (w.title == title && !queued.contains(w.handle)) match = w.handle;
+    if (w.title == title && !queued.contains(w.handle) && ofProgram(w.handle)) match = w.handle;
   }
   for (int k = 0; k < listed && match == 0 && !known.program.empty(); ++k) {
     const Hwnd32 h = table_[k].handle;

@@ -41,15 +41,17 @@ class ReopenedWindows {
   // have no entry from their windows; stores it when it changed.
   void sync();
 
-  // The row's handle names a window, and one of the row's program when that
-  // is known (a handle the system gave to another program's window is not
-  // the row's window).
+  // The row's handle names a window a person can see (visible, not kept
+  // out of sight by the window manager), and one of the row's program when
+  // that is known (a handle the system gave to another program's window is
+  // not the row's window).
   bool present(int row);
   // Looks for the row's window among the windows open now (the available
   // list's rule): first one with exactly the row's title that is not queued
-  // under its own handle, then one of the same program and window class
-  // that is not queued. Found, the row names it, is "Valid", and the queue
-  // and the record are stored.
+  // under its own handle and, when the row's program is known, is one of
+  // its windows; then one of the same program and window class that is not
+  // queued. Found, the row names it, is "Valid", and the queue and the
+  // record are stored.
   bool findAgain(int row);
 
   const std::vector<ProgramRecord>& entries() const { return entries_; }

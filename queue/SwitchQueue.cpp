@@ -321,17 +321,21 @@ void SwitchQueue::checkHandle(const platform::IListView& available,
 }
 
 void SwitchQueue::addSelected(const platform::IListView& available,
-                              const std::vector<Hwnd32>& handles, platform::IDialogs& dialogs,
-                              std::string_view appTitle,
+                              const std::vector<Hwnd32>& handles, platform::IWindowSystem& windows,
+                              platform::IDialogs& dialogs, std::string_view appTitle,
                               const std::function<void(int row)>& askTime) {
   Guard g(report_, "Form1.PushButton3_Click");
   NumberRules numbers(locale_);
   if (g.test(100, [&] { return available.count() == 0; })) return;
   // The selected window; nothing selected, nothing to add.
   std::optional<std::pair<Hwnd32, std::string>> picked;
+  bool above = false;
   g.step(100, [&] {
     if (const int k = available.selected(); k != 0) {
-      picked.emplace(handles.at(static_cast<std::size_t>(k - 1)), available.text(k));
+      const Hwnd32 h = handles.at(static_cast<std::size_t>(k - 1));
+      const std::string title = available.text(k);
+      above = windows.runsAbove(h);
+      picked.emplace(h, title);
     }
   });
   if (!picked) return;
@@ -352,6 +356,9 @@ void SwitchQueue::addSelected(const platform::IListView& available,
   });
   g.step(116, [&] { checkHandle(available, handles); });
   g.step(118, [&] { save(); });
+  // The system keeps a program of lower integrity from moving the window:
+  // its turns pass as any other's, and the user hears why once, here.
+  if (above) g.step(120, [&] { dialogs.messageBox(kRunsAsAdministrator, kMbOk, appTitle); });
 }
 
 void SwitchQueue::removeSelected() {

@@ -24,11 +24,16 @@ bool IsAppWindow(platform::IWindowSystem& windows, Hwnd32 window) {
   return (windows.style(window) & kWanted) == kWanted;
 }
 
+bool IsShownWindow(platform::IWindowSystem& windows, Hwnd32 window) {
+  return windows.exists(window) && (windows.style(window) & kStyleVisible) != 0 &&
+         !windows.cloaked(window);
+}
+
 int ListTopWindows(WindowTable& table, platform::IWindowSystem& windows, Hwnd32 ownWindow) {
   table.reset();
   int count = 0;
   for (Hwnd32 w = windows.firstSibling(ownWindow); w != 0; w = windows.nextSibling(w)) {
-    if (w == ownWindow || !IsAppWindow(windows, w)) continue;
+    if (w == ownWindow || !IsAppWindow(windows, w) || windows.cloaked(w)) continue;
     const int length = windows.textLength(w);
     if (length < 0) continue;
     std::string title = windows.text(w, length + 1);

@@ -34,9 +34,15 @@ class WindowTable {
 // A window that may be queued: visible and with a maximize box.
 bool IsAppWindow(platform::IWindowSystem& windows, Hwnd32 window);
 
+// The handle names a window that a person can see now: visible, and not
+// kept out of sight by the window manager (another virtual desktop, a
+// suspended Store app).
+bool IsShownWindow(platform::IWindowSystem& windows, Hwnd32 window);
+
 // Walks the top-level windows in Z order from the top into the table, leaving
-// out ownWindow, and returns how many were stored. A failure (such as the
-// 1002nd window) ends the walk and reaches the caller.
+// out ownWindow and the windows kept out of sight, and returns how many were
+// stored. A failure (such as the 1002nd window) ends the walk and reaches the
+// caller.
 int ListTopWindows(WindowTable& table, platform::IWindowSystem& windows, Hwnd32 ownWindow);
 
 class WindowList {

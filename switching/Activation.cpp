@@ -4,14 +4,43 @@
 
 namespace tarnavel {
 
+bool TakeForeground(platform::IWindowSystem& windows, Hwnd32 handle) {
+  const Hwnd32 front = windows.foregroundWindow();
+  if (front == 0) return false;
+  const std::uint32_t theirs = windows.threadOf(front);
+  const std::uint32_t ours = windows.ownThread();
+  if (theirs == 0 || theirs == ours) return false;
+  // Joined to a thread that has stopped taking messages, ours would wait
+  // with it: the input of joined threads is handled in turn.
+  if (!windows.answers(front, kAnswerMilliseconds)) return false;
+  if (!windows.attachInput(ours, theirs, true)) return false;
+  bool taken = false;
+  try {
+    taken = windows.setForeground(handle);
+  } catch (...) {
+    windows.attachInput(ours, theirs, false);
+    throw;
+  }
+  windows.attachInput(ours, theirs, false);
+  return taken;
+}
+
 void SwitchTo(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 handle,
               ShowCommand command) {
   Guard g(report, "Enum.SwitchTo");
   g.step(100, [&] { windows.allowAnyForeground(); });
-  g.step(102, [&] { windows.setForeground(handle); });
+  // Refused only when the call came back and the window is not in front; a
+  // call that failed is reported, not tried again.
+  bool refused = false;
+  g.step(102, [&] {
+    refused = !windows.setForeground(handle) && windows.exists(handle) &&
+              windows.foregroundWindow() != handle;
+  });
+  if (refused) g.step(103, [&] { TakeForeground(windows, handle); });
   // Entering the topmost band raises the window above every ordinary one,
   // even where the system refused the foreground change; leaving it again at
-  // the end keeps it in front without pinning it there.
+  // the end keeps it in front without pinning it there. Every step runs
+  // whatever the ones before it did, so the window never stays in the band.
   g.step(104, [&] { SetTopmost(windows, handle, true); });
   g.step(106, [&] { windows.show(handle, ShowCommand::Show); });
   if (g.test(108, [&] { return command != ShowCommand::Show; })) {

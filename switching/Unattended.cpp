@@ -5,6 +5,7 @@
 
 #include "core/Numbers.h"
 #include "platform/Errors.h"
+#include "queue/WindowList.h"
 
 namespace tarnavel {
 
@@ -128,7 +129,7 @@ int Unattended::turnFor(int row) {
   const auto there = [&](int r) {
     if (choices_.findReopened) return reopened_.present(r) || reopened_.findAgain(r);
     const auto value = readNumber(list.text(r, kHandleText), cx_.sys.locale.numberFormat());
-    return value && fitsLong(*value) && cx_.sys.windows.exists(roundToLong(*value));
+    return value && fitsLong(*value) && IsShownWindow(cx_.sys.windows, roundToLong(*value));
   };
   for (int k = 0; k < count; ++k) {
     const int r = (row - 1 + k) % count + 1;

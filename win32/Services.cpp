@@ -1,7 +1,10 @@
 #include "win32/Services.h"
 
+#include <dwmapi.h>
+
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "platform/Errors.h"
 #include "win32/Handles.h"
@@ -40,8 +43,32 @@ void WindowSystem::allowAnyForeground() {
   AllowSetForegroundWindow(ASFW_ANY);
 }
 
-void WindowSystem::setForeground(Hwnd32 window) {
-  SetForegroundWindow(toHwnd(window));
+bool WindowSystem::setForeground(Hwnd32 window) {
+  return SetForegroundWindow(toHwnd(window)) != FALSE;
+}
+
+Hwnd32 WindowSystem::foregroundWindow() {
+  return toHwnd32(GetForegroundWindow());
+}
+
+std::uint32_t WindowSystem::threadOf(Hwnd32 window) {
+  return GetWindowThreadProcessId(toHwnd(window), nullptr);
+}
+
+std::uint32_t WindowSystem::ownThread() {
+  return GetCurrentThreadId();
+}
+
+// SMTO_BLOCK: nothing else of ours runs while we wait, so no tick or box can
+// start under the switch.
+bool WindowSystem::answers(Hwnd32 window, int milliseconds) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(toHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                             static_cast<UINT>(milliseconds), &result) != 0;
+}
+
+bool WindowSystem::attachInput(std::uint32_t thread, std::uint32_t to, bool attach) {
+  return AttachThreadInput(thread, to, attach ? TRUE : FALSE) != FALSE;
 }
 
 // Both go to another program's window, whose thread carries them out: the
@@ -60,9 +87,10 @@ bool WindowSystem::exists(Hwnd32 window) {
   return IsWindow(toHwnd(window)) != FALSE;
 }
 
-std::string WindowSystem::programPath(Hwnd32 window) {
-  DWORD process = 0;
-  if (GetWindowThreadProcessId(toHwnd(window), &process) == 0 || process == 0) return {};
+namespace {
+
+// The full path of a process's executable; empty when it cannot be read.
+std::string processPath(DWORD process) {
   // The limited right is enough for the image name, also of most processes
   // of other users and of higher integrity.
   const KernelHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
@@ -79,12 +107,82 @@ std::string WindowSystem::programPath(Hwnd32 window) {
   }
 }
 
+DWORD processOf(HWND window) {
+  DWORD process = 0;
+  if (GetWindowThreadProcessId(window, &process) == 0) return 0;
+  return process;
+}
+
+// A Store app's window is a frame of the frame host process; the app's own
+// window inside it, of this class, belongs to the app's process. A
+// suspended or minimised app may have left the frame.
+constexpr const wchar_t* kStoreFrameClass = L"ApplicationFrameWindow";
+constexpr const wchar_t* kStoreAppClass = L"Windows.UI.Core.CoreWindow";
+
+}  // namespace
+
+std::string WindowSystem::programPath(Hwnd32 window) {
+  const HWND hwnd = toHwnd(window);
+  const DWORD process = processOf(hwnd);
+  if (process == 0) return {};
+  wchar_t name[32] = {};
+  if (GetClassNameW(hwnd, name, 32) > 0 && std::wstring_view(name) == kStoreFrameClass) {
+    for (HWND child = FindWindowExW(hwnd, nullptr, kStoreAppClass, nullptr); child != nullptr;
+         child = FindWindowExW(hwnd, child, kStoreAppClass, nullptr)) {
+      const DWORD app = processOf(child);
+      if (app != 0 && app != process) return processPath(app);
+    }
+    return {};
+  }
+  return processPath(process);
+}
+
 std::string WindowSystem::windowClass(Hwnd32 window) {
   // A class name has at most 256 characters.
   wchar_t name[257] = {};
   const int units = GetClassNameW(toHwnd(window), name, 257);
   if (units <= 0) return {};
   return narrow(std::wstring_view(name, static_cast<std::size_t>(units)));
+}
+
+// Under Wine, and on a system without the window manager, the attribute
+// cannot be read: such a window is taken as seen.
+bool WindowSystem::cloaked(Hwnd32 window) {
+  DWORD reason = 0;
+  const HRESULT result =
+      DwmGetWindowAttribute(toHwnd(window), DWMWA_CLOAKED, &reason, sizeof(reason));
+  return SUCCEEDED(result) && reason != 0;
+}
+
+std::optional<DWORD> integrityOf(HANDLE process) {
+  HANDLE raw = nullptr;
+  if (OpenProcessToken(process, TOKEN_QUERY, &raw) == FALSE) return std::nullopt;
+  const KernelHandle token(raw);
+  DWORD bytes = 0;
+  GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &bytes);
+  if (bytes < sizeof(TOKEN_MANDATORY_LABEL)) return std::nullopt;
+  // Aligned for the label and the SID that follows it.
+  std::vector<std::uint64_t> buffer((bytes + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t));
+  if (GetTokenInformation(token.get(), TokenIntegrityLevel, buffer.data(), bytes, &bytes) ==
+      FALSE) {
+    return std::nullopt;
+  }
+  const PSID sid = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
+  if (sid == nullptr || IsValidSid(sid) == FALSE) return std::nullopt;
+  const UCHAR parts = *GetSidSubAuthorityCount(sid);
+  if (parts == 0) return std::nullopt;
+  return *GetSidSubAuthority(sid, parts - 1u);
+}
+
+// A process we may not open at all is not reported: its level is unknown.
+bool WindowSystem::runsAbove(Hwnd32 window) {
+  const DWORD process = processOf(toHwnd(window));
+  if (process == 0) return false;
+  const KernelHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+  if (!opened) return false;
+  const auto theirs = integrityOf(opened.get());
+  const auto ours = integrityOf(GetCurrentProcess());
+  return theirs && ours && *theirs > *ours;
 }
 
 // --- input -------------------------------------------------------------------

@@ -22,13 +22,25 @@ class WindowSystem final : public platform::IWindowSystem {
   int textLength(Hwnd32 window) override;
   std::string text(Hwnd32 window, int bufferUnits) override;
   void allowAnyForeground() override;
-  void setForeground(Hwnd32 window) override;
+  bool setForeground(Hwnd32 window) override;
+  Hwnd32 foregroundWindow() override;
+  std::uint32_t threadOf(Hwnd32 window) override;
+  std::uint32_t ownThread() override;
+  bool answers(Hwnd32 window, int milliseconds) override;
+  bool attachInput(std::uint32_t thread, std::uint32_t to, bool attach) override;
   void setBand(Hwnd32 window, ZBand band) override;
   void show(Hwnd32 window, ShowCommand command) override;
   bool exists(Hwnd32 window) override;
   std::string programPath(Hwnd32 window) override;
   std::string windowClass(Hwnd32 window) override;
+  bool cloaked(Hwnd32 window) override;
+  bool runsAbove(Hwnd32 window) override;
 };
+
+// The mandatory integrity level of a process (the last part of its label,
+// SECURITY_MANDATORY_MEDIUM_RID and so on); nothing when its token cannot be
+// read. The handle needs PROCESS_QUERY_LIMITED_INFORMATION.
+std::optional<DWORD> integrityOf(HANDLE process);
 
 // The last input of the session, any program's.
 class UserInput final : public platform::IUserInput {

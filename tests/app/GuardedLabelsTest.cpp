@@ -639,5 +639,50 @@ TEST(GuardedLabels, SwitchTo) {
   EXPECT_TRUE(asTabled(seen, table));
 }
 
+// The switch refused the foreground, which is then borrowed from the mail
+// program's thread (103): a failure there leaves our input apart from its
+// thread before anything else runs.
+TEST(GuardedLabels, SwitchToWhenTheForegroundIsRefused) {
+  const Scene refused{[](Bench& b) {
+    const Hwnd32 mail = b.f.windows.open("Mail");
+    b.targets.push_back(b.f.windows.open("Alpha"));
+    b.f.windows.foreground = mail;
+    b.f.windows.lockInput = &b.f.input;
+    b.f.input.touch();
+  }};
+  auto maximise = [](Bench& b) {
+    ErrorReport report(b.f.dialogs);
+    SwitchTo(report, b.f.windows, b.targets.at(0), ShowCommand::Maximized);
+  };
+  const auto seen = failEachCall("Enum.SwitchTo", maximise, {refused});
+  // clang-format off
+  const std::set<Outcome> table = {
+      {100, "windows.setForeground"},   {102, "windows.setBand -1"},
+      {103, "windows.setBand -1"},      {103, "windows.attachInput off"},
+      {104, "windows.show 5"},          {106, "windows.show 3"},
+      {110, "windows.setBand -2"},      {112, ""}};
+  // clang-format on
+  EXPECT_TRUE(asTabled(seen, table));
+}
+
+// Adding a window of a program run as administrator says so last (120).
+TEST(GuardedLabels, PushButton3ClickOnAWindowRunAsAdministrator) {
+  const Scene above{[](Bench& b) {
+    b.f.windows.find(b.f.windows.open("Beta"))->above = true;
+    b.start({"Alpha"});
+    b.pick("Beta");
+  }};
+  const auto seen = failEachCall("Form1.PushButton3_Click",
+                                 [](Bench& b) { b.form.onClick(Ctl::PushButton3); }, {above});
+  // clang-format off
+  const std::set<Outcome> table = {
+      {100, ""},                            {102, kAny},
+      {104, "dialogs.messageBox Tarnavel"}, {110, "ListView2.setText Beta"},
+      {112, "ListView2.setText Valid"},     {114, "ListView2.setText Valid"},
+      {118, "dialogs.messageBox Tarnavel"}, {120, ""}};
+  // clang-format on
+  EXPECT_TRUE(asTabled(seen, table));
+}
+
 }  // namespace
 }  // namespace tarnavel::testing

@@ -159,10 +159,86 @@ void FakeWindowSystem::allowAnyForeground() {
   calls.emplace_back("allow");
 }
 
-void FakeWindowSystem::setForeground(Hwnd32 window) {
+std::uint32_t FakeWindowSystem::threadId(const Window& w) {
+  return w.thread != 0 ? w.thread : static_cast<std::uint32_t>(w.handle);
+}
+
+bool FakeWindowSystem::locked() const {
+  if (lockInput == nullptr) return false;
+  if (lockInput->now - lockInput->lastInput >= lockTimeoutMs) return false;
+  const Window* front = find(foreground);
+  if (front == nullptr) return false;
+  const std::uint32_t thread = threadId(*front);
+  return thread != kOwnThread && thread != attachedTo;
+}
+
+Hwnd32 FakeWindowSystem::openOwn(std::string title) {
+  const Hwnd32 h = open(std::move(title));
+  find(h)->thread = kOwnThread;
+  return h;
+}
+
+bool FakeWindowSystem::setForeground(Hwnd32 window) {
   acts("setForeground");
   calls.push_back("foreground " + std::to_string(window));
-  if (find(window)) foreground = window;
+  if (!find(window)) return false;
+  if (locked()) {
+    ++flashes;
+    return false;
+  }
+  foreground = window;
+  return true;
+}
+
+Hwnd32 FakeWindowSystem::foregroundWindow() {
+  reads("foregroundWindow");
+  return find(foreground) ? foreground : 0;
+}
+
+std::uint32_t FakeWindowSystem::threadOf(Hwnd32 window) {
+  reads("threadOf");
+  const Window* w = find(window);
+  return w == nullptr ? 0 : threadId(*w);
+}
+
+std::uint32_t FakeWindowSystem::ownThread() {
+  reads("ownThread");
+  return kOwnThread;
+}
+
+bool FakeWindowSystem::answers(Hwnd32 window, int) {
+  reads("answers");
+  const Window* w = find(window);
+  return w != nullptr && !w->hung;
+}
+
+bool FakeWindowSystem::attachInput(std::uint32_t thread, std::uint32_t to, bool attach) {
+  acts("attachInput", attach ? "on" : "off");
+  calls.push_back((attach ? "attach " : "detach ") + std::to_string(to));
+  if (thread != kOwnThread) return false;
+  if (!attach) {
+    if (attachedTo != to) return false;
+    attachedTo = 0;
+    return true;
+  }
+  if (refuseAttach || to == thread || attachedTo != 0) return false;
+  for (const Window& w : windows) {
+    if (w.hung && threadId(w) == to) froze = true;
+  }
+  attachedTo = to;
+  return true;
+}
+
+bool FakeWindowSystem::cloaked(Hwnd32 window) {
+  reads("cloaked");
+  const Window* w = find(window);
+  return w != nullptr && w->cloaked;
+}
+
+bool FakeWindowSystem::runsAbove(Hwnd32 window) {
+  reads("runsAbove");
+  const Window* w = find(window);
+  return w != nullptr && w->above;
 }
 
 void FakeWindowSystem::setBand(Hwnd32 window, ZBand band) {

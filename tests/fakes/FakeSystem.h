@@ -56,6 +56,19 @@ class FakeDialogs : public platform::IDialogs, public Watched {
   std::vector<std::function<void(UnattendedChoices&)>> optionsEdits;
 };
 
+// The last input time and the tick count, as the test sets them.
+class FakeUserInput : public platform::IUserInput {
+ public:
+  std::uint32_t lastInputTick() override { return lastInput; }
+  std::uint32_t tickCount() override { return now; }
+  // Input from the user, as of now.
+  void touch() { lastInput = now; }
+  void advance(std::uint32_t milliseconds) { now += milliseconds; }
+
+  std::uint32_t now = 0xFFFF0000;  // near the wrap, which must not matter
+  std::uint32_t lastInput = 0xFFFF0000 - 3600000;
+};
+
 class FakeWindowSystem : public platform::IWindowSystem, public Watched {
  public:
   struct Window {
@@ -66,6 +79,14 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
     ShowCommand lastShow = ShowCommand::Show;
     std::string program = "C:\\Apps\\viewer.exe";
     std::string windowClass = "ViewerFrame";
+    // The thread that created it: a thread of its own unless a test says.
+    std::uint32_t thread = 0;
+    // Its thread has stopped taking messages.
+    bool hung = false;
+    // On another virtual desktop, or a suspended Store app's.
+    bool cloaked = false;
+    // Its program runs as administrator while we do not.
+    bool above = false;
   };
 
   // A new window on top of the Z order; its handle.
@@ -85,12 +106,28 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
   int textLength(Hwnd32 window) override;
   std::string text(Hwnd32 window, int bufferUnits) override;
   void allowAnyForeground() override;
-  void setForeground(Hwnd32 window) override;
+  bool setForeground(Hwnd32 window) override;
+  Hwnd32 foregroundWindow() override;
+  std::uint32_t threadOf(Hwnd32 window) override;
+  std::uint32_t ownThread() override;
+  bool answers(Hwnd32 window, int milliseconds) override;
+  bool attachInput(std::uint32_t thread, std::uint32_t to, bool attach) override;
   void setBand(Hwnd32 window, ZBand band) override;
   void show(Hwnd32 window, ShowCommand command) override;
   bool exists(Hwnd32 window) override;
   std::string programPath(Hwnd32 window) override;
   std::string windowClass(Hwnd32 window) override;
+  bool cloaked(Hwnd32 window) override;
+  bool runsAbove(Hwnd32 window) override;
+
+  // The foreground lock, as Windows keeps it: a change of the foreground
+  // from us is refused while the person's last input (lockInput's) is more
+  // recent than the lock time-out, unless there is no foreground window, it
+  // is one of our thread's, or our thread shares the input of its thread.
+  // Without lockInput there is no lock.
+  bool locked() const;
+  // A window of our own thread, on top.
+  Hwnd32 openOwn(std::string title);
 
   static constexpr std::uint32_t kAppStyle = kStyleVisible | kStyleMaximizeBox;
   // Top of the Z order first.
@@ -98,10 +135,24 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
   // Every activation call, in order, e.g. "foreground 42", "band 42 -1".
   std::vector<std::string> calls;
   Hwnd32 foreground = 0;
+  const FakeUserInput* lockInput = nullptr;
+  std::uint32_t lockTimeoutMs = 200000;
+  static constexpr std::uint32_t kOwnThread = 7;
+  // The thread whose input ours shares; 0 for none.
+  std::uint32_t attachedTo = 0;
+  // The system refuses every attach (as it does to a thread of higher
+  // integrity).
+  bool refuseAttach = false;
+  // Our thread joined one that does not answer: on Windows it would now wait
+  // with it.
+  bool froze = false;
+  // Refused foreground changes: each flashes the window's taskbar button.
+  int flashes = 0;
   // Called between the length and the text query of a window.
   std::function<void(Hwnd32)> afterLengthQuery;
 
  private:
+  static std::uint32_t threadId(const Window& w);
   Hwnd32 next_ = 0x20000;
 };
 
@@ -262,19 +313,6 @@ class FakeRunEntry : public platform::IRunEntry, public Watched {
   std::string path = "C:\\Tools\\tarnavel.exe";
   std::map<std::string, std::string, std::less<>> entries;
   bool refuses = false;
-};
-
-// The last input time and the tick count, as the test sets them.
-class FakeUserInput : public platform::IUserInput {
- public:
-  std::uint32_t lastInputTick() override { return lastInput; }
-  std::uint32_t tickCount() override { return now; }
-  // Input from the user, as of now.
-  void touch() { lastInput = now; }
-  void advance(std::uint32_t milliseconds) { now += milliseconds; }
-
-  std::uint32_t now = 0xFFFF0000;  // near the wrap, which must not matter
-  std::uint32_t lastInput = 0xFFFF0000 - 3600000;
 };
 
 class FakeKeyboardHook : public platform::IKeyboardHook, public Watched {

@@ -54,6 +54,20 @@ TEST_F(Discovery, ListsAppWindowsInZOrderAndNothingElse) {
   EXPECT_TRUE(f.dialogs.boxes.empty());
 }
 
+// Windows 10 and 11 report the windows of other virtual desktops and of
+// suspended Store apps as visible: the window manager keeps them out of sight.
+TEST_F(Discovery, WindowsKeptOutOfSightAreNotListed) {
+  f.windows.open("Here");
+  const Hwnd32 away = f.windows.open("On another desktop");
+  f.windows.find(away)->cloaked = true;
+  load();
+  EXPECT_EQ(listed(), (std::vector<std::string>{"Here"}));
+  expectHandlesMatchRows();
+  f.windows.find(away)->cloaked = false;  // its desktop is shown
+  form->onClick(Ctl::PushButton1);
+  EXPECT_EQ(listed(), (std::vector<std::string>{"On another desktop", "Here"}));
+}
+
 TEST_F(Discovery, EqualTitlesAreSeparateRowsWithTheirOwnHandles) {
   const Hwnd32 first = f.windows.openBelow("Console");
   const Hwnd32 second = f.windows.openBelow("Console");

@@ -1,4 +1,6 @@
 // The switch timer's tick under each schedule, driven one second at a time.
+#include <algorithm>
+
 #include "SwitchFixture.h"
 
 namespace tarnavel::testing {
@@ -194,6 +196,85 @@ TEST_F(Interval, AClosedWindowTakesItsTurnWithoutAMessage) {
   EXPECT_EQ(f.windows.foreground, targets[2]);
   EXPECT_TRUE(f.dialogs.boxes.empty());
   EXPECT_EQ(f.ListView2.selected(), 1);
+}
+
+// Someone keeps using another program: every switch is refused the
+// foreground. Each switch tries once more at most, the ticks add nothing of
+// their own, and no box waits for anybody.
+TEST_F(Interval, ARefusedForegroundIsTriedOnceMorePerSwitchAndNeverAgain) {
+  const struct {
+    const char* name;
+    bool hung, refuseAttach;
+    int foregroundCalls, attachCalls;  // per switch
+  } cases[] = {
+      {"taken with the foreground thread's input", false, false, 2, 1},
+      {"the foreground thread does not answer", true, false, 1, 0},
+      {"the attach is refused", false, true, 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    targets.clear();
+    f.windows.windows.clear();
+    f.settings.values.clear();
+    queueTargets(2);
+    const Hwnd32 mail = f.windows.open("Inbox - Mail");
+    f.windows.find(mail)->hung = c.hung;
+    f.windows.refuseAttach = c.refuseAttach;
+    f.windows.foreground = mail;
+    f.windows.lockInput = &f.input;
+    chooseInterval("0", "0", "1");
+    turnOn();
+    for (int second = 0; second < 3; ++second) {
+      f.input.touch();  // the person types on
+      const std::uint32_t lastInput = f.input.lastInput;
+      f.windows.calls.clear();
+      tick();
+      const auto count = [&](std::string_view prefix) {
+        return std::ranges::count_if(f.windows.calls,
+                                     [&](const auto& call) { return call.starts_with(prefix); });
+      };
+      EXPECT_EQ(count("foreground "), c.foregroundCalls);
+      EXPECT_EQ(count("attach "), c.attachCalls);
+      EXPECT_EQ(count("attach "), count("detach ") + (c.refuseAttach ? 1 : 0));
+      EXPECT_EQ(f.input.lastInput, lastInput);
+    }
+    EXPECT_EQ(f.windows.attachedTo, 0u);
+    EXPECT_FALSE(f.windows.froze);
+    EXPECT_TRUE(f.dialogs.boxes.empty());
+    EXPECT_TRUE(f.Timer1.running());
+    f.windows.lockInput = nullptr;
+    f.windows.refuseAttach = false;
+  }
+}
+
+// The system keeps us from moving a window of a program run as
+// administrator: adding it says so once, and its turns come as any other's.
+TEST_F(Interval, AWindowOfAProgramRunAsAdministratorIsAddedWithOneBoxAndTakesItsTurns) {
+  queueTargets(1);
+  ASSERT_TRUE(f.dialogs.boxes.empty());
+  const Hwnd32 admin = f.windows.open("Registry Editor");
+  f.windows.find(admin)->above = true;
+  form->onClick(Ctl::PushButton1);
+  f.ListView1.select(availableRowOf("Registry Editor"));
+  form->onDoubleClick(Ctl::ListView1);
+  ASSERT_EQ(f.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(f.dialogs.boxes[0].text,
+            "This window belongs to a program running as administrator. Tarnavel can bring it "
+            "forward only when it runs as administrator too.");
+  EXPECT_EQ(f.dialogs.boxes[0].style, kMbOk);
+  EXPECT_EQ(f.dialogs.boxes[0].title, "Tarnavel");
+  EXPECT_EQ(queueRow(2),
+            (std::vector<std::string>{std::to_string(admin), "Registry Editor", "Valid", ""}));
+  // The same window once more is refused as any queued one.
+  form->onClick(Ctl::PushButton3);
+  ASSERT_EQ(f.dialogs.boxes.size(), 2u);
+  EXPECT_EQ(f.dialogs.boxes[1].text, kAlreadyQueued);
+
+  chooseInterval("0", "0", "1");
+  turnOn();
+  tick(4);
+  EXPECT_EQ(switched(), (std::vector<Hwnd32>{targets[0], admin, targets[0], admin}));
+  EXPECT_EQ(f.dialogs.boxes.size(), 2u);
 }
 
 using Custom = SwitchTest;

@@ -310,6 +310,78 @@ TEST_F(UnattendedTest, ReopenedWindowIsFoundAgainByTitleThenByProgramAndClass) {
   }
 }
 
+// Target 2 is the mail program's window. With its program recorded, a window
+// of another program is never taken for it by its title alone.
+TEST_F(UnattendedTest, FindingAgainByTitleKeepsToTheRecordedProgram) {
+  const std::string mail = "C:\\Apps\\mail.exe";
+  const std::string storeMail = "C:\\Program Files\\WindowsApps\\Mail\\mail.exe";
+  const struct {
+    const char* name;
+    std::string program, windowClass;  // of target 2
+    // Closes target 2 and opens other windows; the one that is target 2's
+    // program's (0: none).
+    std::function<Hwnd32(fake::FakeWindowSystem&, Hwnd32 old)> reopen;
+  } cases[] = {
+      {"a browser tab of the same title", mail, "MailFrame",
+       [](auto& w, Hwnd32 old) {
+         w.close(old);
+         const Hwnd32 tab = w.open("Target 2");
+         w.find(tab)->program = "C:\\Apps\\browser.exe";
+         return Hwnd32{0};
+       }},
+      {"the mail program's window under a browser tab of the same title", mail, "MailFrame",
+       [&](auto& w, Hwnd32 old) {
+         w.close(old);
+         const Hwnd32 back = w.open("Target 2");
+         w.find(back)->program = mail;
+         const Hwnd32 tab = w.open("Target 2");
+         w.find(tab)->program = "C:\\Apps\\browser.exe";
+         return back;
+       }},
+      {"another Store app's frame", storeMail, "ApplicationFrameWindow",
+       [](auto& w, Hwnd32 old) {
+         w.close(old);
+         const Hwnd32 photos = w.open("Photos");
+         w.find(photos)->program = "C:\\Program Files\\WindowsApps\\Photos\\photos.exe";
+         w.find(photos)->windowClass = "ApplicationFrameWindow";
+         return Hwnd32{0};
+       }},
+      {"a Store frame of the same title whose app cannot be told", storeMail,
+       "ApplicationFrameWindow",
+       [](auto& w, Hwnd32 old) {
+         w.close(old);
+         const Hwnd32 frame = w.open("Target 2");
+         w.find(frame)->program = "";
+         w.find(frame)->windowClass = "ApplicationFrameWindow";
+         return Hwnd32{0};
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    targets.clear();
+    f.settings.values.clear();
+    f.windows.windows.clear();
+    queueTargets(3);
+    f.windows.find(targets[1])->program = c.program;
+    f.windows.find(targets[1])->windowClass = c.windowClass;
+    chooseInterval("0", "0", "0");
+    choose({false, 60, true, false});
+    const std::string recorded = value(kQueuedProgramsKey);
+    turnOn();
+    second();
+    const Hwnd32 back = c.reopen(f.windows, targets[1]);
+    switched();
+    second();
+    const Hwnd32 bound = back != 0 ? back : targets[1];
+    EXPECT_EQ(switched(), (std::vector<Hwnd32>{bound}));
+    EXPECT_EQ(queueRow(2)[0], std::to_string(bound));
+    if (back == 0) {
+      EXPECT_EQ(value(kQueuedProgramsKey), recorded);
+    }
+    EXPECT_TRUE(errorLines().empty());
+  }
+}
+
 TEST_F(UnattendedTest, RecordFollowsTheQueueAndIsRebuiltWhenItDoesNotMatch) {
   f.settings.values["StartStopState"] = "Off";
   const Hwnd32 a = f.windows.open("A");
@@ -376,6 +448,53 @@ TEST_F(UnattendedTest, MissingWindowsAreSkippedAtOnce) {
       EXPECT_EQ(selected(), c.selectedAfter);
     }
     EXPECT_TRUE(f.Timer1.running());
+    EXPECT_TRUE(errorLines().empty());
+  }
+}
+
+// A row's window is there only when a person can see it and, with its
+// program recorded, it is one of that program's; else the turn goes on.
+TEST_F(UnattendedTest, AWindowIsThereOnlyWhenShownAndOfItsProgram) {
+  const struct {
+    const char* name;
+    UnattendedChoices choices;
+    std::function<void(fake::FakeWindowSystem&, Hwnd32 target2)> change;
+  } cases[] = {
+      {"its handle given to another program's hidden window",
+       {false, 60, false, true},
+       [](auto& w, Hwnd32 old) {
+         w.close(old);
+         w.openAs(old, "", "C:\\Apps\\other.exe", "TipWindow");
+         w.find(old)->style = 0;
+       }},
+      {"its handle given to a hidden window of its program",
+       {false, 60, true, true},
+       [](auto& w, Hwnd32 old) {
+         w.close(old);
+         w.openAs(old, "", "C:\\Apps\\viewer.exe", "ViewerFrame");
+         w.find(old)->style = 0;
+       }},
+      {"hidden", {false, 60, true, true}, [](auto& w, Hwnd32 old) { w.find(old)->style = 0; }},
+      {"on another virtual desktop",
+       {false, 60, false, true},
+       [](auto& w, Hwnd32 old) { w.find(old)->cloaked = true; }},
+      {"on another virtual desktop, with finding again",
+       {false, 60, true, true},
+       [](auto& w, Hwnd32 old) { w.find(old)->cloaked = true; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    targets.clear();
+    f.settings.values.clear();
+    f.windows.windows.clear();
+    queueTargets(3);
+    chooseInterval("0", "0", "1");
+    choose(c.choices);
+    turnOn();
+    c.change(f.windows, targets[1]);
+    second(2);
+    EXPECT_EQ(switched(), (std::vector<Hwnd32>{targets[0], targets[2]}));
+    EXPECT_EQ(selected(), 1);
     EXPECT_TRUE(errorLines().empty());
   }
 }

@@ -19,6 +19,7 @@
 #include "platform/Errors.h"
 #include "resources/resource.h"
 #include "resources/version.h"
+#include "switching/Activation.h"
 #include "tests/fakes/FakeSystem.h"
 #include "win32/Dialogs.h"
 #include "win32/KeyboardHook.h"
@@ -1506,6 +1507,165 @@ TEST(Resources, TheManifestBringsVersionSixControls) {
   data.cbSize = sizeof(data);
   EXPECT_TRUE(FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,
                                        L"comctl32.dll", &data));
+}
+
+// --- other programs' windows -------------------------------------------------
+
+// A top-level window on a thread of its own, as another program's would be:
+// the thread takes its messages until it is told to stop, or takes none at
+// all (hung) once its window is made.
+class OtherThreadWindow {
+ public:
+  explicit OtherThreadWindow(bool hung) : hung_(hung) {
+    ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, &OtherThreadWindow::run, this, 0, &id_);
+    WaitForSingleObject(ready_, 5000);
+  }
+  ~OtherThreadWindow() {
+    SetEvent(release_);
+    if (!hung_) PostThreadMessageW(id_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+    CloseHandle(ready_);
+    CloseHandle(release_);
+  }
+  OtherThreadWindow(const OtherThreadWindow&) = delete;
+  OtherThreadWindow& operator=(const OtherThreadWindow&) = delete;
+
+  HWND window() const { return window_; }
+  DWORD thread() const { return id_; }
+
+ private:
+  static DWORD WINAPI run(void* self) {
+    auto& me = *static_cast<OtherThreadWindow*>(self);
+    me.window_ =
+        CreateWindowExW(0, L"Edit", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                        300, 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    MSG m{};
+    PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue
+    SetEvent(me.ready_);
+    if (me.hung_) {
+      WaitForSingleObject(me.release_, INFINITE);
+    } else {
+      while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+      }
+    }
+    DestroyWindow(me.window_);
+    return 0;
+  }
+
+  bool hung_;
+  HANDLE ready_ = nullptr;
+  HANDLE release_ = nullptr;
+  HANDLE thread_ = nullptr;
+  DWORD id_ = 0;
+  HWND window_ = nullptr;
+};
+
+Window ownTopWindow(const wchar_t* title) {
+  return Window(CreateWindowExW(0, L"Edit", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80, 80, 300,
+                                120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+}
+
+DWORD lastInputTick() {
+  LASTINPUTINFO info{};
+  info.cbSize = sizeof(info);
+  GetLastInputInfo(&info);
+  return info.dwTime;
+}
+
+// As on a desktop in use: another program's window has the foreground, and
+// the window to switch to is a third program's.
+TEST(Foreground, TakenThroughTheForegroundThreadsInputWhichIsLeftAgainAndNoInputIsMade) {
+  WindowSystem windows;
+  const OtherThreadWindow target(false);
+  const OtherThreadWindow front(false);
+  // The window manager gives new windows the focus late: until it has
+  // settled, the front window is put in front again.
+  for (int i = 0; i < 20 && GetForegroundWindow() != front.window(); ++i) {
+    SetForegroundWindow(front.window());
+    pump(100);
+  }
+  pump(300);
+  ASSERT_EQ(GetForegroundWindow(), front.window());
+  const DWORD idleSince = lastInputTick();
+
+  EXPECT_TRUE(windows.answers(toHwnd32(front.window()), kAnswerMilliseconds));
+  EXPECT_TRUE(TakeForeground(windows, toHwnd32(target.window())));
+  pump(200);
+  EXPECT_EQ(windows.foregroundWindow(), toHwnd32(target.window()));
+  // Nothing is left to detach: the threads' input is apart again.
+  EXPECT_FALSE(AttachThreadInput(GetCurrentThreadId(), front.thread(), FALSE));
+  EXPECT_EQ(lastInputTick(), idleSince);
+}
+
+// Our own window: the call says whether it took the foreground, and with it
+// in front there is nothing to borrow.
+TEST(Foreground, OurOwnWindowTakesItAndThenNothingIsBorrowed) {
+  WindowSystem windows;
+  const Window ours = ownTopWindow(L"board");
+  bool taken = false;
+  for (int i = 0; i < 20 && windows.foregroundWindow() != toHwnd32(ours.get()); ++i) {
+    taken = windows.setForeground(toHwnd32(ours.get()));
+    pump(100);
+  }
+  EXPECT_TRUE(taken);
+  EXPECT_EQ(windows.foregroundWindow(), toHwnd32(ours.get()));
+  EXPECT_FALSE(TakeForeground(windows, toHwnd32(ours.get())));
+}
+
+TEST(Foreground, AThreadThatTakesNoMessagesIsNotAttachedTo) {
+  WindowSystem windows;
+  const OtherThreadWindow hung(true);
+  const Window ours = ownTopWindow(L"board");
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_FALSE(windows.answers(toHwnd32(hung.window()), kAnswerMilliseconds));
+  EXPECT_LT(GetTickCount64() - start, 1000u);
+  EXPECT_TRUE(windows.answers(toHwnd32(ours.get()), kAnswerMilliseconds));
+  EXPECT_EQ(windows.threadOf(toHwnd32(hung.window())), hung.thread());
+  EXPECT_EQ(windows.threadOf(toHwnd32(ours.get())), windows.ownThread());
+}
+
+TEST(WindowSystem, OurWindowIsSeenAndOfOurOwnLevelAndProgram) {
+  WindowSystem windows;
+  const Window ours = ownTopWindow(L"board");
+  EXPECT_FALSE(windows.cloaked(toHwnd32(ours.get())));
+  EXPECT_FALSE(windows.runsAbove(toHwnd32(ours.get())));
+  const KernelHandle self(
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, GetCurrentProcessId()));
+  ASSERT_TRUE(self);
+  const auto level = integrityOf(self.get());
+  ASSERT_TRUE(level.has_value());
+  EXPECT_EQ(level, integrityOf(GetCurrentProcess()));
+  const std::string path = windows.programPath(toHwnd32(ours.get()));
+  EXPECT_TRUE(path.ends_with("tarnavel_win32_tests.exe")) << path;
+}
+
+// A Store app's frame names the app inside it; a frame whose app window is
+// the frame host's own (or missing) names no program at all.
+TEST(WindowSystem, AStoreFrameWithoutItsAppNamesNoProgram) {
+  WindowSystem windows;
+  const auto registered = [](const wchar_t* name) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = name;
+    return WindowClass(RegisterClassExW(&wc), wc.hInstance);
+  };
+  const WindowClass frameClass = registered(L"ApplicationFrameWindow");
+  const WindowClass appClass = registered(L"Windows.UI.Core.CoreWindow");
+  const Window frame(CreateWindowExW(0, L"ApplicationFrameWindow", L"Mail", WS_OVERLAPPEDWINDOW, 0,
+                                     0, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                     nullptr));
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(windows.programPath(toHwnd32(frame.get())), "");
+  CreateWindowExW(0, L"Windows.UI.Core.CoreWindow", L"Mail", WS_CHILD, 0, 0, 300, 200, frame.get(),
+                  nullptr, GetModuleHandleW(nullptr), nullptr);
+  EXPECT_EQ(windows.programPath(toHwnd32(frame.get())), "");
 }
 
 // --- registry ----------------------------------------------------------------
