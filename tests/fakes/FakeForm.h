@@ -2,6 +2,7 @@
 // Form1 on, with one failure plan over all of them.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "core/Calendar.h"
@@ -165,8 +166,11 @@ struct FakeForm {
 // when one said no or another program cancelled it after the question (an
 // installer, a document not saved), its cancellation does. True when the
 // session ended.
-inline bool endSession(FormEvents& program, bool cancelledElsewhere) {
+// meanwhile runs between the question and the end.
+inline bool endSession(FormEvents& program, bool cancelledElsewhere,
+                       const std::function<void()>& meanwhile = {}) {
   const bool agreed = program.onQueryEndSession();
+  if (meanwhile) meanwhile();
   if (!agreed) return false;
   const bool ending = !cancelledElsewhere;
   program.onEndSession(ending);
