@@ -116,7 +116,6 @@ class Form1 final : public FormEvents {
   Countdown& countdown() { return timer_.countdown; }
   const std::string& savedOnCaption() const { return monitoring_.SavedOnCaption; }
   bool hiddenInTray() const { return hiddenInTray_; }
-  bool waitingForIcon() const { return waitingForIcon_; }
   const Unattended& unattended() const { return unattended_; }
   const ReopenedWindows& reopened() const { return reopened_; }
 
