@@ -807,7 +807,7 @@ TEST_F(WindowTest, TheChoreTimersTickOnlyWhileEnabledEachWithItsOwnEvent) {
     pump(100);
     EXPECT_TRUE(events.heard.empty());
     timer->setInterval(20);
-    pump(300);
+    pump(400);
     EXPECT_GE(events.count(heard), 2);
     EXPECT_EQ(events.count(heard), static_cast<int>(events.heard.size()));
     timer->setEnabled(false);
