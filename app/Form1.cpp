@@ -32,6 +32,7 @@ std::string inFolder(std::string_view folder, std::string_view name) {
 TrayEvents trayEventsOf(Form1& form) {
   TrayEvents events;
   events.MouseUp = [&form](int, std::int32_t) { form.cSysTray1_MouseUp(); };
+  events.IconChanged = [&form](bool shown) { form.cSysTray1_IconChanged(shown); };
   return events;
 }
 
@@ -44,7 +45,7 @@ std::string aboutText() {
 }
 
 Form1::Form1(Form1Controls& ui, Services& sys)
-    : cSysTray1(sys.tray, sys.loop, trayEventsOf(*this)),
+    : cSysTray1(sys.tray, sys.loop, trayEventsOf(*this), &ui.TrayTimer),
       ui_(ui),
       sys_(sys),
       report_(sys.dialogs),
@@ -55,6 +56,7 @@ Form1::Form1(Form1Controls& ui, Services& sys)
       timer_(cx_, schedule_),
       schedule_(cx_, timer_.countdown, times_),
       monitoring_(cx_, timer_.countdown, times_),
+      hook_(sys.hook, ui.HookTimer, report_),
       startUp_(cx_),
       reopened_(cx_, queue_),
       unattended_(cx_, reopened_) {
@@ -125,7 +127,7 @@ void Form1::Form_Load() {
   });
   g.step(252, [&] { cSysTray1.setInTray(true); });
   // The last step: from now on Ctrl+Shift+T toggles monitoring.
-  g.step(254, [&] { sys_.hook.install(); });
+  g.step(254, [&] { hook_.install(); });
   // The Options box's choices, which report their own failures.
   unattended_.load();
 }
@@ -212,7 +214,7 @@ void Form1::SetAppTitle() {
 
 void Form1::Form_QueryUnload() {
   Guard g(report_, "Form1.Form_QueryUnload");
-  g.step(100, [&] { sys_.hook.remove(); });
+  g.step(100, [&] { hook_.remove(); });
   // Closed while start-up still restores (under one of its boxes, at the
   // session's end or the installer's request): the list holds part of the
   // stored queue, which stays as it is.
@@ -222,6 +224,35 @@ void Form1::Form_QueryUnload() {
   g.step(116, [&] { sys_.loop.doEvents(); });
   g.step(118, [&] { sys_.loop.doEvents(); });
   g.step(120, [&] { sys_.loop.endProgram(); });
+}
+
+bool Form1::Form_QueryEndSession() {
+  Guard g(report_, "Form1.Form_QueryEndSession");
+  // During start-up the stored queue is the whole one; the list is not yet.
+  if (!loading_) queue_.saveAtClose(g);
+  return true;
+}
+
+void Form1::Form_EndSession(bool ending) {
+  // Cancelled, nothing was stopped: switching goes on as before.
+  if (ending) Form_QueryUnload();
+}
+
+// --- the keyboard hook ------------------------------------------------------
+
+void Form1::reinstallHook(std::string_view location) {
+  hook_.reinstall(location);
+  // A removed hook may have missed the release of a T it saw go down.
+  chord_ = ToggleChord{};
+  chordDown_ = false;
+}
+
+void Form1::Form_SessionResumed() {
+  reinstallHook("Form1.Form_SessionResumed");
+}
+
+void Form1::HookTimer_Timer() {
+  reinstallHook("Form1.HookTimer_Timer");
 }
 
 // --- event routing ----------------------------------------------------------
@@ -304,14 +335,27 @@ void Form1::onMouseMove(Ctl control) {
 // --- the tray ---------------------------------------------------------------
 
 void Form1::showAfterLoad() {
-  // By now the tray icon is up, so the balloon has an icon to point at.
+  // By now the tray icon is up if the shell took it, so the balloon has an
+  // icon to point at; if not, the window shows minimised until it does.
   if (ui_.Form.state() == WindowState::Minimized) return Form_Resize();
   ui_.Form.setVisible(true);
 }
 
 void Form1::Form_Resize() {
   unguarded("Form1.Form_Resize", [&] {
-    if (ui_.Form.state() != WindowState::Minimized || hiddenInTray_) return;
+    if (ui_.Form.state() != WindowState::Minimized) {
+      waitingForIcon_ = false;
+      return;
+    }
+    if (hiddenInTray_) return;
+    if (!cSysTray1.iconShown()) {
+      // Hidden with no icon to come back through, nobody could reach it: it
+      // stays a taskbar button until the shell takes the icon.
+      waitingForIcon_ = true;
+      if (!ui_.Form.visible()) ui_.Form.setVisible(true);
+      return;
+    }
+    waitingForIcon_ = false;
     ui_.Form.setVisible(false);
     // Normal again, out of sight: coming back needs nothing but showing.
     ui_.Form.setState(WindowState::Normal);
@@ -335,6 +379,25 @@ void Form1::cSysTray1_MouseUp() {
     ui_.Form.activate();
     hiddenInTray_ = false;
   });
+}
+
+void Form1::cSysTray1_IconChanged(bool shown) {
+  unguarded("Form1.cSysTray1_IconChanged", [&] {
+    if (shown) {
+      if (waitingForIcon_ && ui_.Form.state() == WindowState::Minimized) Form_Resize();
+      return;
+    }
+    if (!hiddenInTray_) return;
+    // The icon it was hidden behind is gone.
+    hiddenInTray_ = false;
+    ui_.Form.setState(WindowState::Minimized);
+    ui_.Form.setVisible(true);
+    waitingForIcon_ = true;
+  });
+}
+
+void Form1::TrayTimer_Timer() {
+  unguarded("Form1.TrayTimer_Timer", [&] { cSysTray1.RetryTimer(); });
 }
 
 void Form1::onKeyT(const KeyTEvent& event) {

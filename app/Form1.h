@@ -37,16 +37,34 @@ class Form1 final : public FormEvents {
   void Form_Load();
   // Any request to close the window; never refused. Ends the program.
   void Form_QueryUnload();
+  // Windows asks whether the session may end: the queue is stored as
+  // closing stores it, and the answer is yes. The program goes on running,
+  // since another program may still cancel the end; it closes only when the
+  // session really ends.
+  bool Form_QueryEndSession();
+  void Form_EndSession(bool ending);
   // When the load step has ended: the window appears, or, left minimised,
   // goes straight to the tray without ever being shown.
   void showAfterLoad();
-  // Minimising hides the window into the tray.
+  // Minimising hides the window into the tray, while the shell shows the
+  // icon; without one the window stays minimised on the taskbar, waiting.
   void Form_Resize();
   // A mouse button released on the tray icon brings the window back.
   void cSysTray1_MouseUp();
+  // The shell took the icon after refusing it, or a restarted taskbar
+  // refused it: a waiting window goes to the tray, a hidden one comes back
+  // to the taskbar.
+  void cSysTray1_IconChanged(bool shown);
+  // The session unlocked or the system resumed: the hook may be gone.
+  void Form_SessionResumed();
 
   // --- FormEvents: the window's messages, as the platform layer decodes them
   void onCloseRequest() override { Form_QueryUnload(); }
+  bool onQueryEndSession() override { return Form_QueryEndSession(); }
+  void onEndSession(bool ending) override { Form_EndSession(ending); }
+  void onSessionResumed() override { Form_SessionResumed(); }
+  void onTrayTimer() override { TrayTimer_Timer(); }
+  void onHookTimer() override { HookTimer_Timer(); }
   void onClick(Ctl control) override;
   void onDoubleClick(Ctl control) override;
   void onChange(Ctl control) override;
@@ -76,6 +94,8 @@ class Form1 final : public FormEvents {
   void ListView1_DblClick();
   void ListView2_DblClick();
   void Timer1_Timer();
+  void TrayTimer_Timer();
+  void HookTimer_Timer();
   // The system menu's "Options..." and "About Tarnavel".
   void mnuOptions_Click();
   void mnuAbout_Click();
@@ -107,6 +127,8 @@ class Form1 final : public FormEvents {
   void restoreSettings(Guard& g);
   void restoreMonitoring(Guard& g);
   void restoreStartUp(Guard& g);
+  // Puts the hook in anew; the chord starts from no key held.
+  void reinstallHook(std::string_view location);
   // Runs a handler that has no error guard of its own: a failure is still
   // shown, under the handler's name, and never escapes into the window system.
   template <class F>
@@ -120,6 +142,9 @@ class Form1 final : public FormEvents {
   bool loading_ = false;
   // From the minimise that hid the window until the tray icon brings it back.
   bool hiddenInTray_ = false;
+  // Minimised while the shell showed no icon: it goes to the tray once the
+  // icon is up.
+  bool waitingForIcon_ = false;
   Hwnd32 mainWindow_ = 0;
   WindowList windowList_;
   SwitchQueue queue_;
@@ -129,6 +154,7 @@ class Form1 final : public FormEvents {
   ScheduleSettings schedule_;
   Monitoring monitoring_;
   ToggleChord chord_;
+  HookKeeper hook_;
   // The last T key-down was the chord.
   bool chordDown_ = false;
   StartUp startUp_;

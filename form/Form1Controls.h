@@ -53,6 +53,8 @@ struct Form1Controls {
   platform::IListView& ListView1;  // available applications
   platform::IListView& ListView2;  // switch queue
   platform::ITimer& Timer1;
+  platform::ITimer& TrayTimer;  // retries a tray icon the shell refused
+  platform::ITimer& HookTimer;  // puts the keyboard hook in anew now and then
 };
 
 struct Services {

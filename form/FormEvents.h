@@ -16,9 +16,15 @@ enum class MenuItem { Options, About };
 class FormEvents {
  public:
   virtual ~FormEvents() = default;
-  // Any request to close the window: close box, system menu, Alt+F4, the end
-  // of the Windows session.
+  // Any request to close the window: close box, system menu, Alt+F4.
   virtual void onCloseRequest() = 0;
+  // Windows asks whether the session may end (WM_QUERYENDSESSION); the
+  // answer. Another program may still cancel the end after it.
+  virtual bool onQueryEndSession() = 0;
+  // The session's end itself (WM_ENDSESSION): ending, or cancelled.
+  virtual void onEndSession(bool ending) = 0;
+  // The session was unlocked, or the system resumed from sleep.
+  virtual void onSessionResumed() = 0;
   virtual void onClick(Ctl control) = 0;
   virtual void onDoubleClick(Ctl control) = 0;
   // A change the user made (never one made by setting a value from code).
@@ -27,6 +33,9 @@ class FormEvents {
   // The mouse moved over a control, or over the bare window (Ctl::None).
   virtual void onMouseMove(Ctl control) = 0;
   virtual void onTimer() = 0;
+  // The tray icon's retry timer and the keyboard hook's check timer.
+  virtual void onTrayTimer() = 0;
+  virtual void onHookTimer() = 0;
   // The window's size or state changed (minimised, restored, maximised).
   virtual void onResize() = 0;
   // The keyboard hook saw the T key go down or up, anywhere.

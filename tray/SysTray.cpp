@@ -13,8 +13,13 @@ constexpr std::uint32_t kRightDown = 516, kRightUp = 517, kRightDouble = 518;
 
 }  // namespace
 
-cSysTray::cSysTray(platform::INotifyArea& shell, platform::IMessageLoop& loop, TrayEvents events)
-    : shell_(shell), loop_(loop), events_(std::move(events)), icon_(shell.appIcon()) {}
+cSysTray::cSysTray(platform::INotifyArea& shell, platform::IMessageLoop& loop, TrayEvents events,
+                   platform::ITimer* retry)
+    : shell_(shell),
+      loop_(loop),
+      events_(std::move(events)),
+      retry_(retry),
+      icon_(shell.appIcon()) {}
 
 cSysTray::~cSysTray() {
   try {
@@ -29,9 +34,10 @@ void cSysTray::setInTray(bool on) {
   inTray_ = on;
   if (on) {
     AddTrayIcon();
-  } else if (shown_) {
-    RemoveTrayIcon();
+    return;
   }
+  stopRetries();
+  if (shown_) RemoveTrayIcon();
 }
 
 void cSysTray::modifyShown(const TrayRecord& record) {
@@ -69,6 +75,39 @@ void cSysTray::AddTrayIcon() {
   record.flags |= kNifMessage;
   record.callbackMessage = kTrayCallback;
   shown_ = shell_.notify(TrayCommand::Add, record);
+  if (shown_) {
+    stopRetries();
+  } else if (!retrying_) {
+    startRetries();
+  }
+}
+
+void cSysTray::startRetries() {
+  if (retry_ == nullptr) return;
+  retries_ = 0;
+  retrying_ = true;
+  retry_->setInterval(kRetryMs);
+  retry_->setEnabled(true);
+}
+
+void cSysTray::stopRetries() {
+  if (!retrying_) return;
+  retrying_ = false;
+  retry_->setEnabled(false);
+}
+
+void cSysTray::RetryTimer() {
+  // A tick already on its way when the retries stopped asks nothing.
+  if (!retrying_) return;
+  if (!inTray_ || shown_) return stopRetries();
+  ++retries_;
+  AddTrayIcon();
+  if (shown_) {
+    if (events_.IconChanged) events_.IconChanged(true);
+  } else if (retries_ >= kRetries) {
+    // Given up until the next "TaskbarCreated".
+    stopRetries();
+  }
 }
 
 void cSysTray::RemoveTrayIcon() {
@@ -79,7 +118,11 @@ void cSysTray::RemoveTrayIcon() {
 void cSysTray::TaskbarCreated() {
   // A restarted taskbar starts empty, whatever it showed before.
   shown_ = false;
-  if (inTray_) AddTrayIcon();
+  if (!inTray_) return;
+  // A new taskbar: a refusal now has its own minutes of retries.
+  stopRetries();
+  AddTrayIcon();
+  if (events_.IconChanged) events_.IconChanged(shown_);
 }
 
 void cSysTray::ShowBalloon(std::string_view text, std::string_view title, int seconds, bool once) {

@@ -3,7 +3,10 @@
 //
 // What the program wants (InTray) is kept apart from what the shell shows
 // (iconShown): a shell that refused the icon, or a taskbar that restarted
-// and forgot it, is given the icon again on the next "TaskbarCreated".
+// and forgot it, is given the icon again on the next "TaskbarCreated". At
+// log-on the shell often refuses the icon while it is still starting, and
+// no "TaskbarCreated" follows: a refused icon is asked for again every few
+// seconds for the first minutes after the refusal.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +15,7 @@
 #include <string_view>
 
 #include "platform/System.h"
+#include "platform/Ui.h"
 
 namespace tarnavel {
 
@@ -28,13 +32,22 @@ struct TrayEvents {
   std::function<void(int button, std::int32_t id)> MouseDown;
   std::function<void(int button, std::int32_t id)> MouseUp;
   std::function<void(int button, std::int32_t id)> MouseDblClick;
+  // What the shell shows changed without the program asking: a retry got
+  // the icon up (true), or a restarted taskbar refused it (false).
+  std::function<void(bool shown)> IconChanged;
 };
 
 class cSysTray {
  public:
   static constexpr std::string_view kDefaultTip = "Vudedi Redivu";
 
-  cSysTray(platform::INotifyArea& shell, platform::IMessageLoop& loop, TrayEvents events);
+  // How often, and how many times, a refused icon is asked for again.
+  static constexpr int kRetryMs = 5000;
+  static constexpr int kRetries = 60;
+
+  // Without a retry timer a refused icon waits for the next "TaskbarCreated".
+  cSysTray(platform::INotifyArea& shell, platform::IMessageLoop& loop, TrayEvents events,
+           platform::ITimer* retry = nullptr);
   // An icon still in the tray leaves it with the control.
   ~cSysTray();
   cSysTray(const cSysTray&) = delete;
@@ -56,8 +69,11 @@ class cSysTray {
   // The icon's callback: raises the event of a mouse notification, or notes
   // that the balloon has gone.
   void DispatchTrayMessage(std::uint32_t notification, std::int32_t id);
-  // The taskbar restarted without the icon: put it back if it is wanted.
+  // The taskbar restarted without the icon: put it back if it is wanted,
+  // with minutes of retries of its own when it is refused.
   void TaskbarCreated();
+  // The retry timer's tick: asks the shell again for a refused icon.
+  void RetryTimer();
 
   bool iconShown() const { return shown_; }
 
@@ -66,10 +82,15 @@ class cSysTray {
   void RemoveTrayIcon();
   // A change of tip or icon reaches the shell only while it shows the icon.
   void modifyShown(const TrayRecord& record);
+  void startRetries();
+  void stopRetries();
 
   platform::INotifyArea& shell_;
   platform::IMessageLoop& loop_;
   TrayEvents events_;
+  platform::ITimer* retry_;
+  bool retrying_ = false;
+  int retries_ = 0;
   bool inTray_ = false;
   bool shown_ = false;
   std::int32_t id_ = 0;

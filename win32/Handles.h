@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <wtsapi32.h>
+
 #include <utility>
 
 namespace tarnavel::win32 {
@@ -73,6 +75,13 @@ struct FindTraits {
   static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void close(Handle h) noexcept { FindClose(h); }
 };
+// The window's registration for the session's notifications, taken back
+// before the window goes.
+struct SessionWatchTraits {
+  using Handle = HWND;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { WTSUnRegisterSessionNotification(h); }
+};
 struct LibraryTraits {
   using Handle = HMODULE;
   static Handle invalid() noexcept { return nullptr; }
@@ -100,6 +109,7 @@ using Hook = Owned<HookTraits>;
 using KernelHandle = Owned<KernelTraits>;
 using Window = Owned<WindowTraits>;
 using Library = Owned<LibraryTraits>;
+using SessionWatch = Owned<SessionWatchTraits>;
 
 // A registered window class, unregistered when its owner goes. The windows of
 // the class must be gone by then.

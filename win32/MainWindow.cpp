@@ -19,6 +19,8 @@ constexpr wchar_t kClassName[] = L"Tarnavel.Form1";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr UINT_PTR kTimerId = 1;
+constexpr UINT_PTR kTrayTimerId = 2;
+constexpr UINT_PTR kHookTimerId = 3;
 // Control ids start above IDOK and IDCANCEL, which the dialog manager sends
 // for Enter and Escape.
 constexpr int kFirstControlId = 100;
@@ -62,6 +64,9 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
     applyFonts(*fonts_);
     layout(nullptr);
     timer_.emplace(window_.get(), kTimerId);
+    trayTimer_.emplace(window_.get(), kTrayTimerId);
+    hookTimer_.emplace(window_.get(), kHookTimerId);
+    watchSession();
   } catch (...) {
     teardown();
     throw;
@@ -74,13 +79,17 @@ MainWindow::~MainWindow() {
 
 void MainWindow::destroy() noexcept {
   events_ = nullptr;
+  session_.reset();
   if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
   window_.reset();
 }
 
 void MainWindow::teardown() noexcept {
   events_ = nullptr;
+  session_.reset();
   timer_.reset();
+  trayTimer_.reset();
+  hookTimer_.reset();
   // The window is destroyed without its object: nothing it does on the way
   // out reaches members that are about to go. The control windows go with
   // it; their objects only borrow them.
@@ -323,6 +332,8 @@ Form1Controls MainWindow::controls() {
       .ListView1 = control<ListView>(Ctl::ListView1),
       .ListView2 = control<ListView>(Ctl::ListView2),
       .Timer1 = *timer_,
+      .TrayTimer = *trayTimer_,
+      .HookTimer = *hookTimer_,
   };
 }
 
@@ -607,8 +618,10 @@ const MainWindow::Route MainWindow::kRoutes[] = {
     {WM_DPICHANGED, &MainWindow::onDpiChanged},
     {kToggleMessage, &MainWindow::onToggleMessage},
     {WM_CLOSE, &MainWindow::onClose},
-    {WM_QUERYENDSESSION, &MainWindow::onClose},
-    {WM_ENDSESSION, &MainWindow::onClose},
+    {WM_QUERYENDSESSION, &MainWindow::onQueryEndSession},
+    {WM_ENDSESSION, &MainWindow::onEndSession},
+    {WM_WTSSESSION_CHANGE, &MainWindow::onSessionChange},
+    {WM_POWERBROADCAST, &MainWindow::onPowerBroadcast},
     {WM_SYSCOMMAND, &MainWindow::onSystemCommand},
 };
 
@@ -704,6 +717,15 @@ std::optional<LRESULT> MainWindow::onGetDefaultId(UINT, WPARAM, LPARAM) {
 
 std::optional<LRESULT> MainWindow::onTimer(UINT, WPARAM wParam, LPARAM) {
   if (timer_) timer_->onWmTimer(wParam, [&] { deliver([](FormEvents& e) { e.onTimer(); }); });
+  if (trayTimer_) {
+    trayTimer_->onWmTimer(wParam, [&] { deliver([](FormEvents& e) { e.onTrayTimer(); }); });
+  }
+  if (hookTimer_) {
+    hookTimer_->onWmTimer(wParam, [&] {
+      if (!session_) watchSession();
+      deliver([](FormEvents& e) { e.onHookTimer(); });
+    });
+  }
   return 0;
 }
 
@@ -791,16 +813,51 @@ std::optional<LRESULT> MainWindow::onToggleMessage(UINT, WPARAM wParam, LPARAM l
   return 0;
 }
 
-// The close box, the system menu, Alt+F4 and the end of the Windows session.
-// Closing is the logic's decision; the window is never destroyed here.
-std::optional<LRESULT> MainWindow::onClose(UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_QUERYENDSESSION: requestClose(); return TRUE;
-    case WM_ENDSESSION:
-      if (wParam) requestClose();
-      return 0;
-    default: requestClose(); return 0;
+// The close box, the system menu and Alt+F4. Closing is the logic's
+// decision; the window is never destroyed here.
+std::optional<LRESULT> MainWindow::onClose(UINT, WPARAM, LPARAM) {
+  requestClose();
+  return 0;
+}
+
+// Windows asks every program before the session ends, and any of them may
+// still cancel it after that: the answer comes at once, and the program goes
+// on until WM_ENDSESSION says the end is real.
+std::optional<LRESULT> MainWindow::onQueryEndSession(UINT, WPARAM, LPARAM) {
+  bool yes = true;
+  deliver([&](FormEvents& e) { yes = e.onQueryEndSession(); });
+  return yes ? TRUE : FALSE;
+}
+
+// The session may end as soon as this returns: what closing stores is stored
+// before that. A cancelled end leaves everything running.
+std::optional<LRESULT> MainWindow::onEndSession(UINT, WPARAM wParam, LPARAM) {
+  const bool ending = wParam != FALSE;
+  if (ending && closing_) return 0;
+  if (ending) closing_ = true;
+  deliver([&](FormEvents& e) { e.onEndSession(ending); });
+  if (ending) closing_ = false;
+  return 0;
+}
+
+void MainWindow::watchSession() noexcept {
+  if (WTSRegisterSessionNotification(window_.get(), NOTIFY_FOR_THIS_SESSION)) {
+    session_.reset(window_.get());
   }
+}
+
+// Windows may have taken the keyboard hook out while the session was locked
+// or the system slept.
+std::optional<LRESULT> MainWindow::onSessionChange(UINT, WPARAM wParam, LPARAM) {
+  if (wParam == WTS_SESSION_UNLOCK) deliver([](FormEvents& e) { e.onSessionResumed(); });
+  return 0;
+}
+
+std::optional<LRESULT> MainWindow::onPowerBroadcast(UINT, WPARAM wParam, LPARAM) {
+  if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+    deliver([](FormEvents& e) { e.onSessionResumed(); });
+  }
+  return TRUE;
 }
 
 // --- the system menu ----------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "win32/Controls.h"
 #include "win32/Fonts.h"
 #include "win32/Handles.h"
+#include "win32/RepeatTimer.h"
 #include "win32/TickTimer.h"
 
 namespace tarnavel::win32 {
@@ -54,6 +55,8 @@ class MainWindow final : public platform::IMainWindow {
     return dynamic_cast<T&>(*controls_.at(static_cast<std::size_t>(id)));
   }
   TickTimer& timer() { return *timer_; }
+  RepeatTimer& trayTimer() { return *trayTimer_; }
+  RepeatTimer& hookTimer() { return *hookTimer_; }
   // The loop hands every message here before dispatching it: the mouse's
   // messages to the two lists reach their tooltip. (A tooltip that subclasses
   // its tools would put every message to the lists through the subclass
@@ -124,9 +127,17 @@ class MainWindow final : public platform::IMainWindow {
   std::optional<LRESULT> onDpiChanged(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onToggleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onClose(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onQueryEndSession(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onEndSession(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onSessionChange(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onPowerBroadcast(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onSystemCommand(UINT message, WPARAM wParam, LPARAM lParam);
 
   void teardown() noexcept;
+  // Asks for the session's lock and unlock notifications. Early at log-on
+  // the services behind them may not have started yet: the hook's check
+  // asks again while they are refused.
+  void watchSession() noexcept;
   void createControls();
   void createTooltip();
   // "Options..." and "About Tarnavel" below the system menu's own items.
@@ -170,6 +181,9 @@ class MainWindow final : public platform::IMainWindow {
   HWND tooltip_ = nullptr;                               // owned pop-up: destroyed with the window
   std::vector<std::unique_ptr<ChildControl>> controls_;  // by Ctl
   std::optional<TickTimer> timer_;
+  std::optional<RepeatTimer> trayTimer_;
+  std::optional<RepeatTimer> hookTimer_;
+  SessionWatch session_;
 
   FormEvents* events_ = nullptr;
   std::vector<std::pair<UINT, Handler>> routes_;

@@ -49,10 +49,17 @@ NotifyArea::NotifyArea(HINSTANCE instance, MainWindow& window)
     });
     return std::optional<LRESULT>(0);
   });
-  window.routeRegistered(kTaskbarCreatedName, [&window](WPARAM, LPARAM) {
-    window.deliver([](FormEvents& e) { e.onTaskbarCreated(); });
-    return std::optional<LRESULT>(0);
-  });
+  const UINT taskbarCreated =
+      window.routeRegistered(kTaskbarCreatedName, [&window](WPARAM, LPARAM) {
+        window.deliver([](FormEvents& e) { e.onTaskbarCreated(); });
+        return std::optional<LRESULT>(0);
+      });
+  // Run as administrator, the program would not hear the broadcast of a
+  // taskbar that runs with fewer rights, and a restarted taskbar would keep
+  // the icon refused for good. Not elevated, this changes nothing.
+  if (taskbarCreated != 0) {
+    ChangeWindowMessageFilterEx(window_, taskbarCreated, MSGFLT_ALLOW, nullptr);
+  }
 }
 
 // The shell's DLL is loaded for each call and let go after it. The program

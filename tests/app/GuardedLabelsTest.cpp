@@ -240,6 +240,19 @@ TEST(GuardedLabels, FormQueryUnload) {
   EXPECT_TRUE(asTabled(seen, table));
 }
 
+TEST(GuardedLabels, FormQueryEndSession) {
+  const Scene running{[](Bench& b) {
+    b.start({"Alpha"});
+    b.runTimer();
+    b.f.settings.values["Queued Windows"] = "";
+  }};
+  const auto seen = failEachCall("Form1.Form_QueryEndSession",
+                                 [](Bench& b) { b.form.onQueryEndSession(); }, {running});
+  // Only the queue is stored: the program runs on.
+  const std::set<Outcome> table = {{104, ""}, {106, ""}, {110, ""}};
+  EXPECT_TRUE(asTabled(seen, table));
+}
+
 // --- window list and queue --------------------------------------------------
 
 TEST(GuardedLabels, LoadWindows) {

@@ -2,11 +2,13 @@
 // Form1 on, with one failure plan over all of them.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "core/Calendar.h"
 #include "form/Form1Controls.h"
 #include "form/Form1Layout.h"
+#include "form/FormEvents.h"
 #include "tests/fakes/FakeControls.h"
 #include "tests/fakes/FakeSystem.h"
 
@@ -74,6 +76,10 @@ struct FakeForm {
   FakeListView ListView1;
   FakeListView ListView2;
   FakeTimer Timer1;
+  // Outside the failure plan: they start and stop around the guarded steps
+  // without being statements of their own.
+  FakeTimer TrayTimer;
+  FakeTimer HookTimer;
 
   // The failure plan of every fake here.
   FaultPlan faults;
@@ -131,6 +137,8 @@ struct FakeForm {
       .ListView1 = ListView1,
       .ListView2 = ListView2,
       .Timer1 = Timer1,
+      .TrayTimer = TrayTimer,
+      .HookTimer = HookTimer,
   };
   Services services{.dialogs = dialogs,
                     .windows = windows,
@@ -152,5 +160,21 @@ struct FakeForm {
     if constexpr (sizeof...(more) > 0) watch(more...);
   }
 };
+
+// The end of the Windows session as Windows runs it: every program is asked
+// whether the session may end; then the end comes to all that said yes, or,
+// when one said no or another program cancelled it after the question (an
+// installer, a document not saved), its cancellation does. True when the
+// session ended.
+// meanwhile runs between the question and the end.
+inline bool endSession(FormEvents& program, bool cancelledElsewhere,
+                       const std::function<void()>& meanwhile = {}) {
+  const bool agreed = program.onQueryEndSession();
+  if (meanwhile) meanwhile();
+  if (!agreed) return false;
+  const bool ending = !cancelledElsewhere;
+  program.onEndSession(ending);
+  return ending;
+}
 
 }  // namespace tarnavel::fake

@@ -264,6 +264,9 @@ class FakeMessageLoop : public platform::IMessageLoop, public Watched {
 };
 
 // The notification area: what the shell was told, and whether it takes it.
+// At log-on the shell refuses icons while it is still starting, and says
+// nothing ("TaskbarCreated") when it is ready: startingFor counts the adds it
+// refuses before it takes one.
 class FakeNotifyArea : public platform::INotifyArea, public Watched {
  public:
   static constexpr IconHandle kAppIcon = 0x4B;
@@ -273,6 +276,10 @@ class FakeNotifyArea : public platform::INotifyArea, public Watched {
          : command == TrayCommand::Modify ? "modify"
                                           : "delete");
     sent.push_back({command, record});
+    if (command == TrayCommand::Add && startingFor > 0) {
+      --startingFor;
+      return false;
+    }
     if (!accepts) return false;
     if (command == TrayCommand::Add) shown = true;
     if (command == TrayCommand::Delete) shown = false;
@@ -291,6 +298,7 @@ class FakeNotifyArea : public platform::INotifyArea, public Watched {
   std::vector<Sent> sent;
   bool accepts = true;
   bool shown = false;
+  int startingFor = 0;
 };
 
 class FakeRunEntry : public platform::IRunEntry, public Watched {
@@ -315,19 +323,44 @@ class FakeRunEntry : public platform::IRunEntry, public Watched {
   bool refuses = false;
 };
 
+// The hook as the program holds it (installed) and as the system calls it
+// (inChain). Windows takes a hook out of the chain without a word when one of
+// its calls took too long; the program still holds it, and installing while
+// holding one changes nothing, as with the real hook. Every hook of ours in
+// the chain hears each key.
 class FakeKeyboardHook : public platform::IKeyboardHook, public Watched {
  public:
   void install() override {
     acts("install");
     if (whenInstalled) whenInstalled();
+    if (installed) return;
+    if (refuses) throw AppError::system("Access is denied.");
     installed = true;
+    ++inChain;
   }
   void remove() override {
     acts("remove");
     if (whenRemoved) whenRemoved();
+    if (installed) inChain = 0;
     installed = false;
   }
+  // A call took longer than LowLevelHooksTimeout.
+  void dropSilently() { inChain = 0; }
+  // A T key event as the system hands it to the hooks in its chain.
+  template <class Events>
+  void key(Events& to, const KeyTEvent& event) {
+    for (int i = 0; i < inChain; ++i)
+      to.onKeyT(event);
+  }
+  // Ctrl+Shift+T pressed and released.
+  template <class Events>
+  void chord(Events& to) {
+    key(to, {true, true, true});
+    key(to, {false, true, true});
+  }
   bool installed = false;
+  int inChain = 0;
+  bool refuses = false;
   // Run as the hook goes in and out, to see what was done before.
   std::function<void()> whenInstalled;
   std::function<void()> whenRemoved;

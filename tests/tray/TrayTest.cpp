@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "FormFixture.h"
 #include "tray/SysTray.h"
 
@@ -170,6 +173,56 @@ TEST_F(Tray, ABalloonWithoutAnIconStillCountsAndWaitsAndTooLongAWaitIsAnOverflow
   EXPECT_TRUE(shell.sent.empty());
 }
 
+// A shell still starting at log-on refuses the icon and never says when it
+// is ready: the icon is asked for again on the retry timer, for the first
+// minutes after the refusal; a restarted taskbar starts them afresh.
+TEST(TrayRetries, ARefusedIconIsAskedForAgainUntilTheShellTakesItOrTheMinutesAreUp) {
+  fake::FakeNotifyArea shell;
+  fake::FakeMessageLoop loop;
+  fake::FakeTimer retry;
+  std::vector<bool> changes;
+  TrayEvents events;
+  events.IconChanged = [&](bool shown) { changes.push_back(shown); };
+  cSysTray tray(shell, loop, events, &retry);
+  const auto adds = [&] {
+    return std::ranges::count(shell.sent, TrayCommand::Add, &Sent::command);
+  };
+
+  shell.startingFor = 3;
+  tray.setInTray(true);
+  EXPECT_TRUE(retry.running());
+  EXPECT_EQ(retry.interval(), cSysTray::kRetryMs);
+  tray.RetryTimer();
+  tray.RetryTimer();
+  EXPECT_TRUE(changes.empty());
+  tray.RetryTimer();  // the fourth add: taken
+  EXPECT_TRUE(tray.iconShown());
+  EXPECT_FALSE(retry.running());
+  EXPECT_EQ(changes, std::vector<bool>{true});
+  tray.RetryTimer();  // a tick already on its way
+  EXPECT_EQ(adds(), 4);
+
+  // A shell that never takes it: the retries end after the first minutes.
+  shell.accepts = false;
+  shell.sent.clear();
+  changes.clear();
+  tray.TaskbarCreated();
+  EXPECT_EQ(changes, std::vector<bool>{false});
+  for (int i = 0; i < cSysTray::kRetries + 5; ++i)
+    tray.RetryTimer();
+  EXPECT_EQ(adds(), 1 + cSysTray::kRetries);
+  EXPECT_FALSE(retry.running());
+  // "TaskbarCreated" always asks again, with minutes of retries of its own.
+  tray.TaskbarCreated();
+  EXPECT_TRUE(retry.running());
+  EXPECT_EQ(adds(), 2 + cSysTray::kRetries);
+  // Not wanted any more: no more retries.
+  tray.setInTray(false);
+  EXPECT_FALSE(retry.running());
+  tray.RetryTimer();
+  EXPECT_EQ(adds(), 2 + cSysTray::kRetries);
+}
+
 // --- the main window's side -------------------------------------------------
 
 class TrayForm : public FormTest {
@@ -269,6 +322,87 @@ TEST_F(TrayForm, StartingMinimisedTheWindowIsNeverShown) {
   EXPECT_EQ(f.tray.sent[1].record.flags, kNifInfo);
   release(514);
   EXPECT_EQ(f.Form.showCount, 1);
+}
+
+// Whatever sends the window to the tray, with no icon shown it stays
+// minimised on the taskbar, where it can be reached; once the shell takes
+// the icon, a window still minimised goes to the tray as it was sent.
+TEST(TrayWaiting, WithNoIconShownTheWindowWaitsOnTheTaskbarUntilTheShellTakesIt) {
+  using Send = std::function<void(fake::FakeForm&, Form1&)>;
+  const Send minimise = [](fake::FakeForm& f, Form1& form) {
+    f.Form.setState(WindowState::Minimized);
+    form.onResize();
+  };
+  const struct {
+    const char* name;
+    bool startMinimised;
+    Send send;
+    bool restoredMeanwhile;
+  } cases[] = {
+      {"started minimised", true, [](fake::FakeForm&, Form1&) {}, false},
+      {"turned on", false, [](fake::FakeForm&, Form1& form) { form.onClick(Ctl::PushButton2); },
+       false},
+      {"minimised", false, minimise, false},
+      {"minimised, then restored", false, minimise, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::FakeForm f;
+    f.windows.open("Alpha");
+    f.settings.values["StartStopState"] = "Off";
+    if (c.startMinimised) {
+      f.settings.values["Windows Startup"] = "On";
+      f.settings.values["Minimized"] = "On";
+    }
+    f.tray.startingFor = 1000;  // still starting at log-on
+    Form1 form(f.controls, f.services);
+    form.Form_Load();
+    form.showAfterLoad();
+    f.ListView1.select(1);  // "Alpha", the one window listed
+    form.onClick(Ctl::PushButton3);
+    c.send(f, form);
+    f.loop.runPosted();
+    EXPECT_TRUE(f.Form.visible());
+    EXPECT_EQ(f.Form.state(), WindowState::Minimized);
+    EXPECT_FALSE(form.hiddenInTray());
+    EXPECT_TRUE(f.TrayTimer.running());
+    if (c.restoredMeanwhile) {
+      f.Form.setState(WindowState::Normal);
+      form.onResize();
+    }
+    f.tray.startingFor = 0;
+    form.onTrayTimer();
+    f.loop.runPosted();
+    EXPECT_TRUE(f.tray.shown);
+    EXPECT_FALSE(f.TrayTimer.running());
+    EXPECT_EQ(form.hiddenInTray(), !c.restoredMeanwhile);
+    EXPECT_EQ(f.Form.visible(), c.restoredMeanwhile);
+    // The balloon came once the icon was there to point at.
+    const bool balloon = std::ranges::any_of(
+        f.tray.sent, [](const Sent& sent) { return sent.record.flags == kNifInfo; });
+    EXPECT_EQ(balloon, !c.restoredMeanwhile);
+  }
+}
+
+// A restarted taskbar that refuses the icon leaves the window in the tray
+// with no way back: it comes back as a taskbar button until the icon is up.
+TEST_F(TrayForm, AWindowInTheTrayComesBackToTheTaskbarWhenARestartedTaskbarRefusesTheIcon) {
+  load();
+  form->showAfterLoad();
+  minimise();
+  ASSERT_TRUE(form->hiddenInTray());
+  f.tray.accepts = false;
+  form->onTaskbarCreated();
+  EXPECT_TRUE(f.Form.visible());
+  EXPECT_EQ(f.Form.state(), WindowState::Minimized);
+  EXPECT_FALSE(form->hiddenInTray());
+  EXPECT_TRUE(f.TrayTimer.running());
+  f.tray.accepts = true;
+  form->onTaskbarCreated();
+  f.loop.runPosted();
+  EXPECT_TRUE(form->hiddenInTray());
+  EXPECT_FALSE(f.Form.visible());
+  EXPECT_FALSE(f.TrayTimer.running());
 }
 
 // Closing from any state takes the icon out after the queue is stored and

@@ -1,7 +1,7 @@
 // The end-to-end cases of the program's life around monitoring: the toggle
 // chord typed on the X display while another window has the focus, the
-// start-with-Windows boxes and their Run entry, and a start that resumes
-// monitoring.
+// start-with-Windows boxes and their Run entry, a start that resumes
+// monitoring, and the end of the Windows session.
 #include <windows.h>
 
 #include <algorithm>
@@ -325,6 +325,55 @@ void startOnCase(Ctx& ctx) {
   closeProgram(ctx, *s, "while switching");
 }
 
+// Windows asks before the session ends, and another program may still cancel
+// the end: asked, the program stores the queue and says yes, and switches on;
+// it ends only when the session really ends, the queue stored again.
+void sessionEndCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  const std::vector<HWND> targets = {target(ctx, *host, L"Session target 1"),
+                                     target(ctx, *host, L"Session target 2")};
+  settle();
+  freshSettings(ctx);
+  const std::vector<QueueRow> queue = {{handleText(targets[0]), L"Session target 1", L""},
+                                       {handleText(targets[1]), L"Session target 2", L""}};
+  const std::pair<const wchar_t*, std::wstring> settings[] = {
+      {kStartStop, L"On"}, {L"Text1", L"0"},          {L"Text2", L"0"},
+      {L"Text3", L"1"},    {kWindowsStartup, L"Off"}, {kQueuedWindows, storedQueue(queue)},
+  };
+  for (const auto& [key, value] : settings)
+    ctx.require(writeSetting(key, value), "could not write " + quoted(key));
+  auto s = startProgram(ctx);
+  ctx.require(!collectSwitches(1, 5000).empty(), "no switch at start");
+
+  // Each round: the question, then the end or its cancellation. The stored
+  // queue is blanked first, so that only the program's answer stores it.
+  for (const bool ending : {false, true}) {
+    const std::string when = ending ? "at the session's end" : "at a cancelled end";
+    ctx.require(writeSetting(kQueuedWindows, L""), "could not blank \"Queued Windows\"");
+    const auto answer =
+        sendWithTimeout(s->main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, kCloseTimeoutMs);
+    ctx.check(answer == std::optional<LRESULT>(TRUE),
+              when + ": WM_QUERYENDSESSION was answered " +
+                  (answer ? std::to_string(*answer) : std::string("not at all")));
+    expectStored(ctx,
+                 {stored(targets[0], L"Session target 1"), stored(targets[1], L"Session target 2")},
+                 when + ", once asked");
+    ctx.check(s->app->running(), when + ": the program ended when asked");
+    sendWithTimeout(s->main(), WM_ENDSESSION, ending ? TRUE : FALSE, ENDSESSION_LOGOFF,
+                    kCloseTimeoutMs);
+    if (!ending) {
+      takeBandEntries();
+      ctx.check(!collectSwitches(1, 5000).empty(), when + ": no switch after it");
+      ctx.check(s->app->running(), when + ": the program ended");
+    }
+  }
+  ctx.check(waitUntil([&] { return !s->app->running(); }, kCloseTimeoutMs),
+            "the program still runs after the session's end");
+  expectStored(ctx,
+               {stored(targets[0], L"Session target 1"), stored(targets[1], L"Session target 2")},
+               "after the session's end");
+}
+
 // --- the tray ------------------------------------------------------------------
 
 // Wine docks the tray icon into the display's notification area as a small X
@@ -424,6 +473,8 @@ std::vector<Case> lifecycleCases() {
       {"run_entry", "\"Load this software on Windows startup\": the Run entry and its tray box",
        runEntryCase},
       {"start_on", "a start with monitoring on switches at once, not minimised", startOnCase},
+      {"session_end", "asked before the session ends: queue stored, switching on; ends with it",
+       sessionEndCase},
       {"tray", "minimised into the tray, back with either button, closed from there", trayCase},
       {"start_in_tray", "both start-up boxes on: never on screen, back from the icon",
        startInTrayCase},
