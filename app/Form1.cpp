@@ -3,6 +3,7 @@
 #include "core/Calendar.h"
 #include "core/Main.h"
 #include "core/Numbers.h"
+#include "core/Request.h"
 #include "core/TimerPause.h"
 #include "form/HoverPointer.h"
 #include "help/HelpMessage.h"
@@ -332,6 +333,19 @@ void Form1::cSysTray1_MouseUp() {
     ui_.Form.activate();
     hiddenInTray_ = false;
   });
+}
+
+// --- a second start ---------------------------------------------------------
+
+std::optional<std::string> Form1::onRequest(std::uint64_t kind, std::string_view bytes) {
+  const auto command = decodeRequest(kind, bytes);
+  if (!command) return std::nullopt;
+  switch (*command) {
+    // Whoever started the program again wants to see it: as a click on the
+    // tray icon does.
+    case Command::Show: cSysTray1_MouseUp(); break;
+  }
+  return std::string();
 }
 
 void Form1::onKeyT(const KeyTEvent& event) {

@@ -79,6 +79,12 @@ class Recorder final : public FormEvents {
   void onMenu(MenuItem item) override {
     heard.push_back({item == MenuItem::Options ? "options" : "about"});
   }
+  std::optional<std::string> onRequest(std::uint64_t kind, std::string_view bytes) override {
+    requests.emplace_back(kind, std::string(bytes));
+    return answer;
+  }
+  std::vector<std::pair<std::uint64_t, std::string>> requests;
+  std::optional<std::string> answer;
   std::vector<KeyTEvent> keys;
   std::function<void()> whenKey;
   std::vector<std::pair<std::uint32_t, std::int32_t>> trays;
