@@ -125,6 +125,8 @@ class MainWindow final : public platform::IMainWindow {
   std::optional<LRESULT> onToggleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onClose(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onSystemCommand(UINT message, WPARAM wParam, LPARAM lParam);
+  // A second start's request: handed to the logic, its answer sent back.
+  std::optional<LRESULT> onCopyData(UINT message, WPARAM wParam, LPARAM lParam);
 
   void teardown() noexcept;
   void createControls();
