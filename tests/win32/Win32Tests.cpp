@@ -1593,6 +1593,21 @@ TEST(Resources, TheManifestBringsVersionSixControls) {
                                        L"comctl32.dll", &data));
 }
 
+TEST(Resources, TheManifestClaimsWindows10AndNothingOlder) {
+  // The program calls what Windows 10 version 1607 brought; Windows 11 goes
+  // by Windows 10's identifier.
+  const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(found, nullptr);
+  const auto* bytes = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  const std::string manifest(bytes, SizeofResource(nullptr, found));
+  std::vector<std::string> claimed;
+  for (std::size_t at = 0; (at = manifest.find("<supportedOS Id=\"", at)) != std::string::npos;) {
+    at += 17;
+    claimed.push_back(manifest.substr(at, manifest.find('"', at) - at));
+  }
+  EXPECT_EQ(claimed, std::vector<std::string>{"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"});
+}
+
 // --- registry ----------------------------------------------------------------
 
 using platform::StoredValue;
