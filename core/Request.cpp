@@ -36,7 +36,8 @@ bool isUtf8(std::string_view bytes) {
     if (lead < 0x80) {
       ++i;
       continue;
-    } else if ((lead & 0xE0) == 0xC0) {
+    }
+    if ((lead & 0xE0) == 0xC0) {
       length = 2, code = lead & 0x1F, least = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
       length = 3, code = lead & 0x0F, least = 0x800;
