@@ -3,6 +3,7 @@
 #include "core/Calendar.h"
 #include "core/Main.h"
 #include "core/Numbers.h"
+#include "core/Request.h"
 #include "form/HoverPointer.h"
 #include "form/TimerPause.h"
 #include "help/HelpMessage.h"
@@ -398,6 +399,19 @@ void Form1::cSysTray1_IconChanged(bool shown) {
 
 void Form1::TrayTimer_Timer() {
   unguarded("Form1.TrayTimer_Timer", [&] { cSysTray1.RetryTimer(); });
+}
+
+// --- a second start ---------------------------------------------------------
+
+std::optional<std::string> Form1::onRequest(std::uint64_t kind, std::string_view bytes) {
+  const auto command = decodeRequest(kind, bytes);
+  if (!command) return std::nullopt;
+  switch (*command) {
+    // Whoever started the program again wants to see it: as a click on the
+    // tray icon does.
+    case Command::Show: cSysTray1_MouseUp(); break;
+  }
+  return std::string();
 }
 
 void Form1::onKeyT(const KeyTEvent& event) {

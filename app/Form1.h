@@ -79,6 +79,7 @@ class Form1 final : public FormEvents {
   }
   void onTaskbarCreated() override { cSysTray1.TaskbarCreated(); }
   void onMenu(MenuItem item) override;
+  std::optional<std::string> onRequest(std::uint64_t kind, std::string_view bytes) override;
 
   // --- the handlers, by their names ----------------------------------------
   void PushButton1_Click();   // Refresh List

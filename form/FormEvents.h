@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "form/Form1Layout.h"
 
@@ -47,6 +50,10 @@ class FormEvents {
   virtual void onTaskbarCreated() = 0;
   // An item of ours chosen in the window's system menu.
   virtual void onMenu(MenuItem item) = 0;
+  // A second start of the program in this session hands over its request:
+  // its kind and bytes, unchecked. Nothing when it is refused (ignored), else
+  // the answer for the sender, which may be empty.
+  virtual std::optional<std::string> onRequest(std::uint64_t kind, std::string_view bytes) = 0;
 };
 
 }  // namespace tarnavel

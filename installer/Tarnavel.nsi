@@ -61,6 +61,7 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 !include "WinMessages.nsh"
+!include "WinVer.nsh"
 
 !define MUI_ICON "../resources/app.ico"
 !define MUI_UNICON "../resources/app.ico"
@@ -97,6 +98,21 @@ FunctionEnd
 !macroend
 !insertmacro CloseRunning ""
 !insertmacro CloseRunning "un."
+
+; The program needs Windows 10 version 1607 (build 14393) or later: older
+; systems lack calls it makes and would not start it. Every older Windows has
+; a lower build number (8.1 is 9600, the first Windows 10 10240). A silent
+; install shows no box and ends with ERROR_OLD_WIN_VERSION.
+!define MIN_BUILD 14393
+!define ERROR_OLD_WIN_VERSION 1150
+
+Function .onInit
+  ${IfNot} ${AtLeastBuild} ${MIN_BUILD}
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs Windows 10 version 1607 or later." /SD IDOK
+    SetErrorLevel ${ERROR_OLD_WIN_VERSION}
+    Abort
+  ${EndIf}
+FunctionEnd
 
 Section "Tarnavel"
   Call CloseRunning

@@ -9,12 +9,12 @@
 #include "win32/KeyboardHook.h"
 #include "win32/Layout.h"
 #include "win32/Messages.h"
+#include "win32/SingleInstance.h"
 #include "win32/Text.h"
 
 namespace tarnavel::win32 {
 namespace {
 
-constexpr wchar_t kClassName[] = L"Tarnavel.Form1";
 // A normal window that can be minimised but neither resized nor maximised.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
@@ -43,7 +43,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
   wc.lpfnWndProc = &MainWindow::procedure;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
+  wc.lpszClassName = kMainWindowClass;
   const ATOM atom = RegisterClassExW(&wc);
   if (atom == 0) throw AppError::system(systemMessage(GetLastError()));
   class_ = WindowClass(atom, instance);
@@ -61,6 +61,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
     createControls();
     createTooltip();
     extendSystemMenu();
+    acceptRequestsFromBelow(window_.get());
     applyFonts(*fonts_);
     layout(nullptr);
     timer_.emplace(window_.get(), kTimerId);
@@ -623,6 +624,7 @@ const MainWindow::Route MainWindow::kRoutes[] = {
     {WM_WTSSESSION_CHANGE, &MainWindow::onSessionChange},
     {WM_POWERBROADCAST, &MainWindow::onPowerBroadcast},
     {WM_SYSCOMMAND, &MainWindow::onSystemCommand},
+    {WM_COPYDATA, &MainWindow::onCopyData},
 };
 
 void MainWindow::route(UINT message, Handler handler) {
@@ -876,6 +878,20 @@ std::optional<LRESULT> MainWindow::onSystemCommand(UINT, WPARAM wParam, LPARAM) 
     case kMenuAbout: deliver([](FormEvents& e) { e.onMenu(MenuItem::About); }); return 0;
     default: return std::nullopt;  // the system's own commands
   }
+}
+
+// --- a second start ----------------------------------------------------------
+
+std::optional<LRESULT> MainWindow::onCopyData(UINT, WPARAM wParam, LPARAM lParam) {
+  // The record and its bytes are ours to read only until this returns.
+  const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  if (record == nullptr || (record->cbData > 0 && record->lpData == nullptr)) return FALSE;
+  const std::string_view bytes(static_cast<const char*>(record->lpData), record->cbData);
+  std::optional<std::string> answer;
+  deliver([&](FormEvents& e) { answer = e.onRequest(record->dwData, bytes); });
+  if (!answer) return FALSE;
+  if (!answer->empty()) sendAnswer(window_.get(), reinterpret_cast<HWND>(wParam), *answer);
+  return TRUE;
 }
 
 }  // namespace tarnavel::win32

@@ -132,6 +132,8 @@ class MainWindow final : public platform::IMainWindow {
   std::optional<LRESULT> onSessionChange(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onPowerBroadcast(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onSystemCommand(UINT message, WPARAM wParam, LPARAM lParam);
+  // A second start's request: handed to the logic, its answer sent back.
+  std::optional<LRESULT> onCopyData(UINT message, WPARAM wParam, LPARAM lParam);
 
   void teardown() noexcept;
   // Asks for the session's lock and unlock notifications. Early at log-on

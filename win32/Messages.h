@@ -25,6 +25,15 @@ static_assert(kTrayCallbackMessage == 1125);
 inline constexpr UINT kMenuOptions = 0x0110;
 inline constexpr UINT kMenuAbout = 0x0120;
 
+// The main window's class: a second start in the session finds the running
+// copy by it.
+inline constexpr wchar_t kMainWindowClass[] = L"Tarnavel.Form1";
+// The message-only window a second start takes the running copy's answer in.
+inline constexpr wchar_t kAnswerWindowClass[] = L"Tarnavel.Answer";
+// Held by the session's running copy for its whole life. "Local\" is the
+// session's own namespace, which no other session sees.
+inline constexpr wchar_t kSessionLockName[] = L"Local\\Kestrine.Tarnavel.Running";
+
 // Broadcast to top-level windows when the taskbar (re)starts.
 inline constexpr wchar_t kTaskbarCreatedName[] = L"TaskbarCreated";
 

@@ -1,6 +1,6 @@
-// The program's start: the main window and its controls, the services, the
-// logic of Form1 over them, its load step, and the message loop. Everything
-// runs on this one thread.
+// The program's start: one copy per session, then the main window and its
+// controls, the services, the logic of Form1 over them, its load step, and
+// the message loop. Everything runs on this one thread.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -8,16 +8,23 @@
 #include <exception>
 
 #include "app/Form1.h"
+#include "core/Request.h"
 #include "win32/Dialogs.h"
 #include "win32/KeyboardHook.h"
 #include "win32/MainWindow.h"
 #include "win32/MessageLoop.h"
+#include "win32/Messages.h"
 #include "win32/Services.h"
+#include "win32/SingleInstance.h"
 #include "win32/Text.h"
 #include "win32/Tray.h"
 
 namespace tarnavel::win32 {
 namespace {
+
+// How long a second start waits for the running copy's window to appear (it
+// may itself be starting).
+constexpr DWORD kWaitForRunningCopyMs = 5000;
 
 int run(HINSTANCE instance) {
   INITCOMMONCONTROLSEX classes{};
@@ -66,6 +73,18 @@ int run(HINSTANCE instance) {
 }  // namespace tarnavel::win32
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace tarnavel;
+  // Before any window or setting: a second start in this session brings the
+  // running copy up and ends, leaving it as it was.
+  win32::SessionLock lock(win32::kSessionLockName);
+  try {
+    if (const auto handedOff =
+            win32::handOff(lock, requestText(Command::Show), win32::kWaitForRunningCopyMs)) {
+      return *handedOff;
+    }
+  } catch (...) {
+    return 1;
+  }
   try {
     return tarnavel::win32::run(instance);
   } catch (const std::exception& failure) {

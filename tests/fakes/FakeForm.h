@@ -2,7 +2,10 @@
 // Form1 on, with one failure plan over all of them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/Calendar.h"
@@ -151,6 +154,17 @@ struct FakeForm {
                     .run = run,
                     .tray = tray,
                     .input = input};
+
+  // A second start of the program hands the running copy a request, as the
+  // system carries WM_COPYDATA: the bytes are the receiver's to read only
+  // while it handles the message, and are gone once it returns.
+  static std::optional<std::string> secondStart(FormEvents& running, std::uint64_t kind,
+                                                std::string_view bytes) {
+    std::string lent(bytes);
+    auto answer = running.onRequest(kind, lent);
+    lent.assign(lent.size(), '\xDD');
+    return answer;
+  }
 
  private:
   // Puts each fake, named as the program knows it, under the one plan.

@@ -13,9 +13,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/Form1.h"
+#include "core/Request.h"
 #include "platform/Errors.h"
 #include "resources/resource.h"
 #include "resources/version.h"
@@ -28,6 +30,7 @@
 #include "win32/MessageLoop.h"
 #include "win32/Messages.h"
 #include "win32/Services.h"
+#include "win32/SingleInstance.h"
 #include "win32/Text.h"
 #include "win32/Tray.h"
 
@@ -88,6 +91,12 @@ class Recorder final : public FormEvents {
   void onMenu(MenuItem item) override {
     heard.push_back({item == MenuItem::Options ? "options" : "about"});
   }
+  std::optional<std::string> onRequest(std::uint64_t kind, std::string_view bytes) override {
+    requests.emplace_back(kind, std::string(bytes));
+    return answer;
+  }
+  std::vector<std::pair<std::uint64_t, std::string>> requests;
+  std::optional<std::string> answer;
   std::vector<KeyTEvent> keys;
   std::function<void()> whenKey;
   std::vector<std::pair<std::uint32_t, std::int32_t>> trays;
@@ -1203,6 +1212,82 @@ TEST_F(WindowTest, TheTrayIconsCallbackAndTheTaskbarsRestartReachTheLogic) {
   EXPECT_EQ(events.count("taskbar"), 1);
 }
 
+// --- a second start -----------------------------------------------------------
+
+TEST_F(WindowTest, ARequestReachesTheLogicAndItsAnswerComesBack) {
+  // The logic's answer comes back inside the sender's wait.
+  events.answer = "Monitoring is on.";
+  EXPECT_EQ(sendRequest(main(), kRequestKind, "show", 2000), "Monitoring is on.");
+  // Taken without an answer.
+  events.answer = "";
+  EXPECT_EQ(sendRequest(main(), kRequestKind, "show", 2000), "");
+  // Refused by the logic: not taken.
+  events.answer.reset();
+  EXPECT_EQ(sendRequest(main(), 0x4A, std::string(70000, 'x'), 2000), std::nullopt);
+  EXPECT_EQ(events.requests,
+            (std::vector<std::pair<std::uint64_t, std::string>>{
+                {kRequestKind, "show"}, {kRequestKind, "show"}, {0x4A, std::string(70000, 'x')}}));
+  // A record without its bytes never reaches the logic.
+  COPYDATASTRUCT broken{kRequestKind, 4, nullptr};
+  EXPECT_EQ(SendMessageW(main(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&broken)), FALSE);
+  EXPECT_EQ(events.requests.size(), 3u);
+}
+
+int copiesHeard = 0;
+LRESULT CALLBACK countCopies(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) return ++copiesHeard, TRUE;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(WindowTest, AnAnswerGoesOnlyToASecondStartsAnswerWindow) {
+  // A window of another class named as the sender is sent nothing; the
+  // request is still taken.
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = countCopies;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"Tarnavel.Win32Tests.Other";
+  RegisterClassExW(&wc);
+  const Window other(CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     wc.hInstance, nullptr));
+  ASSERT_TRUE(other);
+  events.answer = "text";
+  COPYDATASTRUCT request{kRequestKind, 4, const_cast<char*>("show")};
+  EXPECT_EQ(SendMessageW(main(), WM_COPYDATA, reinterpret_cast<WPARAM>(other.get()),
+                         reinterpret_cast<LPARAM>(&request)),
+            TRUE);
+  EXPECT_EQ(events.requests.size(), 1u);
+  EXPECT_EQ(copiesHeard, 0);
+  // This process's own window is no running copy to hand over to.
+  EXPECT_EQ(findRunningCopy(), nullptr);
+}
+
+TEST(SessionLock, OneHolderAtATimeAndACrashedHoldersLockIsFree) {
+  const wchar_t* name = L"Local\\Tarnavel.Win32Tests.Lock";
+  // Mutexes are held by threads: another thread stands for another start.
+  const auto takenElsewhere = [name] {
+    bool taken = false;
+    std::thread([&] { taken = SessionLock(name).take(0); }).join();
+    return taken;
+  };
+  {
+    SessionLock first(name);
+    ASSERT_TRUE(first.take(0));
+    EXPECT_TRUE(first.take(0));
+    EXPECT_FALSE(takenElsewhere());
+  }
+  EXPECT_TRUE(takenElsewhere());
+  // A holder that ends without releasing (a crash) leaves it abandoned.
+  const KernelHandle keep(CreateMutexW(nullptr, FALSE, name));
+  std::thread([name] {
+    const HANDLE held = CreateMutexW(nullptr, FALSE, name);
+    WaitForSingleObject(held, 0);
+    CloseHandle(held);
+  }).join();
+  SessionLock next(name);
+  EXPECT_TRUE(next.take(0));
+}
+
 TEST(TrayRecord, TheShellsRecordCarriesEachTextCutAtItsField) {
   const std::string pair = "\xF0\x9F\x94\xB5";  // one character, two UTF-16 units
   TrayRecord in;
@@ -1735,6 +1820,21 @@ TEST(WindowSystem, AStoreFrameWithoutItsAppNamesNoProgram) {
   CreateWindowExW(0, L"Windows.UI.Core.CoreWindow", L"Mail", WS_CHILD, 0, 0, 300, 200, frame.get(),
                   nullptr, GetModuleHandleW(nullptr), nullptr);
   EXPECT_EQ(windows.programPath(toHwnd32(frame.get())), "");
+}
+
+TEST(Resources, TheManifestClaimsWindows10AndNothingOlder) {
+  // The program calls what Windows 10 version 1607 brought; Windows 11 goes
+  // by Windows 10's identifier.
+  const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(found, nullptr);
+  const auto* bytes = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  const std::string manifest(bytes, SizeofResource(nullptr, found));
+  std::vector<std::string> claimed;
+  for (std::size_t at = 0; (at = manifest.find("<supportedOS Id=\"", at)) != std::string::npos;) {
+    at += 17;
+    claimed.push_back(manifest.substr(at, manifest.find('"', at) - at));
+  }
+  EXPECT_EQ(claimed, std::vector<std::string>{"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"});
 }
 
 // --- registry ----------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -179,6 +180,18 @@ void runToEnd(Ctx& ctx, const Installed& at, const std::wstring& commandLine,
   ctx.require(code == 0, what + ": ended with " + std::to_string(code));
 }
 
+// Wine reports to a program the Windows version its prefix names for the
+// program's file under AppDefaults; unnamed, this prefix says Windows 7.
+std::wstring wineVersionKey(const std::wstring& exe) {
+  return L"Software\\Wine\\AppDefaults\\" + exe.substr(exe.find_last_of(L"\\/") + 1);
+}
+
+bool setWineVersion(const std::wstring& exe, const wchar_t* version) {
+  const auto bytes = static_cast<DWORD>((std::wcslen(version) + 1) * sizeof(wchar_t));
+  return RegSetKeyValueW(HKEY_CURRENT_USER, wineVersionKey(exe).c_str(), L"Version", REG_SZ,
+                         version, bytes) == ERROR_SUCCESS;
+}
+
 Installed where() {
   Installed at;
   at.folder = knownFolder(FOLDERID_LocalAppData) + L"\\Programs\\Tarnavel";
@@ -201,6 +214,9 @@ Installed prepare(Ctx& ctx) {
   ctx.atEnd([before] {
     SetEnvironmentVariableW(L"WINEDLLOVERRIDES", before.empty() ? nullptr : before.c_str());
   });
+  // The installer refuses anything older than Windows 10 version 1607.
+  ctx.require(setWineVersion(setup, L"win10"), "could not set Wine's version for the installer");
+  ctx.atEnd([setup] { RegDeleteTreeW(HKEY_CURRENT_USER, wineVersionKey(setup).c_str()); });
   freshSettings(ctx);
   RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
   deleteRunValue();
@@ -391,6 +407,53 @@ void uninstallBoxCase(Ctx& ctx) {
             "the uninstaller left " + utf8(at.folder));
 }
 
+// The installer on a Windows older than the program needs.
+void oldWindowsCase(Ctx& ctx) {
+  const Installed at = prepare(ctx);
+  const std::wstring& setup = ctx.options().setupPath;
+  constexpr DWORD kOldWindows = 1150;  // ERROR_OLD_WIN_VERSION
+  const auto nothingInstalled = [&](const std::string& when) {
+    ctx.check(!exists(at.folder), when + ": " + utf8(at.folder) + " was made");
+    ctx.check(!keyExists(kUninstallKey), when + ": the entry of \"Apps & features\" was made");
+  };
+  const auto ended = [&](HANDLE process, const std::string& when) {
+    ctx.require(WaitForSingleObject(process, kSetupTimeoutMs) == WAIT_OBJECT_0,
+                when + ": the installer did not end");
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    ctx.check(code == kOldWindows, when + ": the installer ended with " + std::to_string(code) +
+                                       ", expected " + std::to_string(kOldWindows));
+  };
+  for (const wchar_t* version : {L"win7", L"win81"}) {
+    const std::string when = "on " + utf8(version) + " (/S)";
+    ctx.require(setWineVersion(setup, version), "could not set Wine's version for the installer");
+    HANDLE silent = at.processes->launch(L"\"" + setup + L"\" /S");
+    ctx.require(silent != nullptr, when + ": could not start the installer");
+    ended(silent, when);
+    nothingInstalled(when);
+  }
+  // With its pages, it says why and ends when the box is answered.
+  HANDLE shown = at.processes->launch(L"\"" + setup + L"\"");
+  ctx.require(shown != nullptr, "could not start the installer");
+  HWND box = nullptr, text = nullptr;
+  const bool found = waitUntil(
+      [&] {
+        box = findWindow(nullptr, L"Tarnavel Setup");
+        text = box ? findWindow(box, L"Tarnavel needs Windows 10 version 1607 or later.") : nullptr;
+        return text != nullptr;
+      },
+      kSetupTimeoutMs, 100);
+  if (!ctx.check(found, "on win81 the installer showed no box saying what it needs")) {
+    TerminateProcess(shown, 1);
+    CloseHandle(shown);
+    return;
+  }
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  ended(shown, "on win81, with its pages");
+  nothingInstalled("on win81, with its pages");
+}
+
 }  // namespace
 
 std::vector<Case> installCases() {
@@ -398,7 +461,10 @@ std::vector<Case> installCases() {
            "silent install: files, shortcut, \"Apps & features\"; the program runs; silent "
            "uninstall removes all but the settings",
            installCase},
-          {"uninstall_box", "the uninstaller's box removes the settings too", uninstallBoxCase}};
+          {"uninstall_box", "the uninstaller's box removes the settings too", uninstallBoxCase},
+          {"install_old_windows",
+           "on Windows 7 and 8.1 the installer refuses, silently with /S, with a box without",
+           oldWindowsCase}};
 }
 
 }  // namespace e2e

@@ -1,10 +1,12 @@
 // The end-to-end cases of the program's life around monitoring: the toggle
 // chord typed on the X display while another window has the focus, the
 // start-with-Windows boxes and their Run entry, a start that resumes
-// monitoring, and the end of the Windows session.
+// monitoring, the end of the Windows session, and a second start while the
+// program runs.
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <utility>
 
@@ -464,6 +466,124 @@ void startInTrayCase(Ctx& ctx) {
   closeProgram(ctx, *s, "after a start in the tray");
 }
 
+// --- a second start -------------------------------------------------------------
+
+// The visible windows Wine docks into the display's notification area: the
+// program's icon, and a balloon while one is up.
+int notificationWindows(Ctx& ctx) {
+  std::string error, output;
+  if (!xdotool(ctx.options(), kFindIcon, kXdotoolTimeoutMs, error, &output)) return 0;
+  return static_cast<int>(std::count(output.begin(), output.end(), '\n'));
+}
+
+int windowsOfClass(const wchar_t* wanted) {
+  struct Count {
+    const wchar_t* wanted;
+    int n = 0;
+  } count{wanted};
+  EnumWindows(
+      [](HWND w, LPARAM lp) -> BOOL {
+        auto* c = reinterpret_cast<Count*>(lp);
+        if (className(w) == c->wanted) ++c->n;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count.n;
+}
+
+struct Ended {
+  bool ended = false;
+  DWORD exitCode = 0;
+  long long ms = 0;
+};
+
+// Starts the program as a user would a second time and waits for it to end.
+Ended runToEnd(Ctx& ctx, int timeoutMs) {
+  const std::wstring& exe = ctx.options().appPath;
+  std::wstring command = L"\"" + exe + L"\"";
+  const std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/"));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const auto started = std::chrono::steady_clock::now();
+  ctx.require(
+      CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                     &si, &pi) != FALSE,
+      "could not start the program a second time (error " + std::to_string(GetLastError()) + ")");
+  CloseHandle(pi.hThread);
+  Ended result;
+  result.ended = WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+  result.ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - started)
+                  .count();
+  if (!result.ended) TerminateProcess(pi.hProcess, 99);
+  GetExitCodeProcess(pi.hProcess, &result.exitCode);
+  CloseHandle(pi.hProcess);
+  return result;
+}
+
+// Started again while it runs hidden in the tray, the program comes up in
+// front and the second start ends at once: one window, one icon, one hook,
+// and the running copy's monitoring, queue and settings as they were.
+void secondStartCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  const HWND w = target(ctx, *host, L"Second start target");
+  settle();
+  freshSettings(ctx);
+  ctx.require(writeSetting(kStartStop, L"Off") && writeSetting(L"Text1", L"1") &&
+                  writeSetting(L"Text3", L"0"),
+              "could not write the settings");
+  auto s = startProgram(ctx);
+  addByButton(ctx, *s, L"Second start target");
+  PostMessageW(s->main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ctx.require(waitUntil([&] { return !IsWindowVisible(s->main()); }, kChangeTimeoutMs),
+              "minimising left the window on screen");
+  // The icon alone, once the balloon of the first minimise has come (Wine
+  // shows it a moment later) and gone again (the program takes it down
+  // after 5 s): the balloon is a window of the same kind.
+  int inTray = 0;
+  ctx.require(waitUntil([&] { return (inTray = notificationWindows(ctx)) == 2; }, 8000, 100),
+              "the notification area holds " + std::to_string(inTray) +
+                  " windows, expected the icon and its balloon");
+  ctx.require(waitUntil([&] { return (inTray = notificationWindows(ctx)) == 1; }, 10000, 100),
+              "the notification area holds " + std::to_string(inTray) +
+                  " windows, expected the icon alone");
+  const Rows queue = queueRows(ctx, *s);
+
+  SettingsTripwire tripwire;
+  ctx.require(tripwire.armed(), "could not arm the settings tripwire");
+  const Ended second = runToEnd(ctx, 10000);
+  ctx.note("the second start ended after " + std::to_string(second.ms) + " ms");
+  ctx.require(second.ended, "the second start was still running after 10 s");
+  ctx.check(second.exitCode == 0,
+            "the second start ended with " + std::to_string(second.exitCode) + ", expected 0");
+  ctx.check(second.ms < 3000, "the second start took " + std::to_string(second.ms) + " ms to end");
+  ctx.check(waitUntil([&] { return shownNormal(s->main()); }, kChangeTimeoutMs),
+            "the running copy's window did not come out of the tray");
+  ctx.check(waitUntil([&] { return GetForegroundWindow() == s->main(); }, kChangeTimeoutMs),
+            "the running copy's window came up without the focus");
+  ctx.check(s->app->running(), "the running copy ended");
+  ctx.check(windowsOfClass(L"Tarnavel.Form1") == 1,
+            std::to_string(windowsOfClass(L"Tarnavel.Form1")) + " main windows, expected one");
+  inTray = notificationWindows(ctx);
+  ctx.check(inTray == 1,
+            "the notification area holds " + std::to_string(inTray) + " windows after it");
+  ctx.check(s->app->button(kTurnOn) != nullptr, "the second start changed monitoring");
+  expectQueue(ctx, *s, queue, "after the second start");
+  ctx.check(tripwire.writes().empty(), "the second start wrote " + tripwire.writes());
+  tripwire.restore();
+  expectNoBox(ctx, *s, "after the second start");
+
+  // One hook: one chord toggles monitoring once (twice would leave it off).
+  focus(ctx, w);
+  type(ctx, *s, w, kToggle);
+  const HWND button = requireButton(ctx, *s, kTurnOff);
+  ctx.check(readSetting(kStartStop) == std::wstring(L"On"),
+            "one Ctrl+Shift+T left \"StartStopState\" at " + show(readSetting(kStartStop)));
+  ctx.check(remoteText(button) == kTurnOff, "one Ctrl+Shift+T did not turn monitoring on");
+  closeProgram(ctx, *s, "after the second start");
+}
+
 }  // namespace
 
 std::vector<Case> lifecycleCases() {
@@ -478,6 +598,8 @@ std::vector<Case> lifecycleCases() {
       {"tray", "minimised into the tray, back with either button, closed from there", trayCase},
       {"start_in_tray", "both start-up boxes on: never on screen, back from the icon",
        startInTrayCase},
+      {"second_start", "started again from the tray: the running copy comes up, one icon and hook",
+       secondStartCase},
   };
 }
 

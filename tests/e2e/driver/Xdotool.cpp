@@ -25,7 +25,7 @@ std::string readAll(const std::wstring& path) {
 // NAME.done holding the exit code. The request is written under another name
 // first and then renamed, so that the runner never reads half of it.
 bool xdotool(const Options& options, const std::vector<std::string>& args, int timeoutMs,
-             std::string& error) {
+             std::string& error, std::string* output) {
   if (options.xdotoolDir.empty()) {
     error =
         "the runner offers no xdotool (run the driver with tests/e2e/run.sh, with xdotool "
@@ -71,6 +71,7 @@ bool xdotool(const Options& options, const std::vector<std::string>& args, int t
     error = call + " ended with " + code + ": " + readAll(base + L".log");
     return false;
   }
+  if (output) *output = readAll(base + L".log");
   return true;
 }
 

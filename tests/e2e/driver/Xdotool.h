@@ -12,8 +12,8 @@ namespace e2e {
 
 // Runs xdotool with these arguments and waits for it to end; false, with
 // the reason in error, when the runner offers no xdotool, the call does not
-// end within timeoutMs or xdotool fails.
+// end within timeoutMs or xdotool fails. With output, what xdotool printed.
 bool xdotool(const Options& options, const std::vector<std::string>& args, int timeoutMs,
-             std::string& error);
+             std::string& error, std::string* output = nullptr);
 
 }  // namespace e2e
