@@ -404,14 +404,12 @@ void Form1::TrayTimer_Timer() {
 // --- a second start ---------------------------------------------------------
 
 std::optional<std::string> Form1::onRequest(std::uint64_t kind, std::string_view bytes) {
-  const auto command = decodeRequest(kind, bytes);
-  if (!command) return std::nullopt;
-  switch (*command) {
-    // Whoever started the program again wants to see it: as a click on the
-    // tray icon does.
-    case Command::Show: cSysTray1_MouseUp(); break;
-  }
-  return std::string();
+  // Someone else's message: not ours to answer.
+  if (kind != kRequestKind) return std::nullopt;
+  const auto request = decodeRequest(kind, bytes);
+  // Ours in kind but not in form: answered as not understood, nothing done.
+  if (!request) return encodeAnswer({kExitNotUnderstood, "Not understood.\n"});
+  return encodeAnswer(onCommand(*request));
 }
 
 void Form1::onKeyT(const KeyTEvent& event) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/StartUp.h"
+#include "core/Commands.h"
 #include "core/ErrorReport.h"
 #include "core/Settings.h"
 #include "form/Context.h"
@@ -80,6 +81,9 @@ class Form1 final : public FormEvents {
   void onTaskbarCreated() override { cSysTray1.TaskbarCreated(); }
   void onMenu(MenuItem item) override;
   std::optional<std::string> onRequest(std::uint64_t kind, std::string_view bytes) override;
+  // A second start's command, decoded (app/Form1Commands.cpp): the answer
+  // comes back at once; what the command does runs right after.
+  CommandAnswer onCommand(const CommandRequest& request);
 
   // --- the handlers, by their names ----------------------------------------
   void PushButton1_Click();   // Refresh List
@@ -134,6 +138,14 @@ class Form1 final : public FormEvents {
   // shown, under the handler's name, and never escapes into the window system.
   template <class F>
   void unguarded(std::string_view procedure, F&& handler);
+  // For the commands of a second start: a queue row's window, when it is
+  // there; the first row from `from` on (or back) that has one; the state
+  // as --status prints it; and turning on as the button does, asking
+  // nothing.
+  Hwnd32 windowOfRow(int row);
+  int rowWithWindow(int from, int step);
+  std::string statusText();
+  void turnOnQuietly();
 
   Form1Controls& ui_;
   Services& sys_;

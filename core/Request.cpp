@@ -6,12 +6,6 @@
 namespace tarnavel {
 namespace {
 
-struct Word {
-  std::string_view text;
-  Command command;
-};
-constexpr std::array kWords{Word{"show", Command::Show}};
-
 bool isControl(char c) {
   const auto u = static_cast<unsigned char>(c);
   return u < 0x20 || u == 0x7F;
@@ -19,11 +13,13 @@ bool isControl(char c) {
 
 }  // namespace
 
-std::string_view requestText(Command command) {
-  for (const Word& w : kWords) {
-    if (w.command == command) return w.text;
+std::string encodeRequest(const CommandRequest& request) {
+  std::string bytes(commandName(request.command));
+  if (request.command == Command::SwitchTo) {
+    bytes += '\n';
+    bytes += request.title;
   }
-  return {};
+  return bytes;
 }
 
 bool isUtf8(std::string_view bytes) {
@@ -58,21 +54,39 @@ bool isUtf8(std::string_view bytes) {
   return true;
 }
 
-std::optional<Command> decodeRequest(std::uint64_t kind, std::string_view bytes) {
+std::optional<CommandRequest> decodeRequest(std::uint64_t kind, std::string_view bytes) {
   if (kind != kRequestKind) return std::nullopt;
-  if (bytes.empty() || bytes.size() > kRequestMaxBytes) return std::nullopt;
-  if (!isUtf8(bytes) || std::any_of(bytes.begin(), bytes.end(), isControl)) return std::nullopt;
-  for (const Word& w : kWords) {
-    if (w.text == bytes) return w.command;
-  }
-  return std::nullopt;
-}
-
-std::optional<std::string> decodeAnswer(std::uint64_t kind, std::string_view bytes) {
-  if (kind != kAnswerKind || bytes.size() > kAnswerMaxBytes || !isUtf8(bytes)) {
+  if (bytes.empty() || bytes.size() > kRequestMaxBytes || !isUtf8(bytes)) return std::nullopt;
+  const auto feed = bytes.find('\n');
+  const std::string_view name = bytes.substr(0, feed);
+  const std::string_view title =
+      feed == std::string_view::npos ? std::string_view() : bytes.substr(feed + 1);
+  if (std::any_of(name.begin(), name.end(), isControl) ||
+      std::any_of(title.begin(), title.end(), isControl)) {
     return std::nullopt;
   }
-  return std::string(bytes);
+  const auto command = commandOfName(name);
+  // None and --help are not sent.
+  if (!command || *command == Command::None || *command == Command::Help) return std::nullopt;
+  // A title comes with --switch-to, and only with it.
+  if ((*command == Command::SwitchTo) != (feed != std::string_view::npos)) return std::nullopt;
+  if (*command == Command::SwitchTo && title.empty()) return std::nullopt;
+  return CommandRequest{*command, std::string(title)};
+}
+
+std::string encodeAnswer(const CommandAnswer& answer) {
+  std::string bytes(1, static_cast<char>('0' + std::clamp(answer.status, 0, 9)));
+  bytes += '\n';
+  bytes += answer.text;
+  return bytes;
+}
+
+std::optional<CommandAnswer> decodeAnswer(std::uint64_t kind, std::string_view bytes) {
+  if (kind != kAnswerKind || bytes.size() < 2 || bytes.size() > kAnswerMaxBytes || bytes[0] < '0' ||
+      bytes[0] > '9' || bytes[1] != '\n' || !isUtf8(bytes)) {
+    return std::nullopt;
+  }
+  return CommandAnswer{bytes[0] - '0', std::string(bytes.substr(2))};
 }
 
 }  // namespace tarnavel

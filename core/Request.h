@@ -1,8 +1,10 @@
 // What a second start of the program in the same session asks of the copy
 // already running there, and the answer it gets back. The system carries both
-// as WM_COPYDATA: a kind (the record's dwData) and a few bytes. The kind is
-// our magic with the form's version in its low byte; the bytes are a command
-// word in UTF-8. Whatever else arrives is refused here and ignored.
+// as WM_COPYDATA: a kind (the record's dwData) and bytes. The kind is our
+// magic with the form's version in its low byte; a request's bytes are a
+// command's name in UTF-8 ("status"; "switch-to", a line feed and the title),
+// an answer's its exit status as one digit, a line feed and its text.
+// Whatever else arrives is refused here.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "core/Commands.h"
 
 namespace tarnavel {
 
@@ -21,25 +25,21 @@ inline constexpr std::uint64_t kRequestKind = kRequestMagic | kRequestVersion;
 // side can take one for the other.
 inline constexpr std::uint64_t kAnswerKind = kRequestMagic | 0x80 | kRequestVersion;
 // The longest request and answer read; anything longer is refused unread.
-inline constexpr std::size_t kRequestMaxBytes = 64;
-inline constexpr std::size_t kAnswerMaxBytes = 4096;
+inline constexpr std::size_t kRequestMaxBytes = 4096;
+inline constexpr std::size_t kAnswerMaxBytes = 1 << 20;
 
-enum class Command {
-  // Bring the window up, out of the tray if it is there, in front.
-  Show,
-};
-
-// The bytes that carry a command.
-std::string_view requestText(Command command);
+// The bytes that carry a command (none, --help: not sent).
+std::string encodeRequest(const CommandRequest& request);
 
 // The command of a request, or nothing for a wrong kind or version, no bytes
-// or too many, bytes that are not UTF-8 or hold a control character, or a
-// word that is no command.
-std::optional<Command> decodeRequest(std::uint64_t kind, std::string_view bytes);
+// or too many, bytes that are not UTF-8 or hold a control character (but the
+// one line feed before a title), or a name that is no command to send.
+std::optional<CommandRequest> decodeRequest(std::uint64_t kind, std::string_view bytes);
 
-// The text of an answer, or nothing for a wrong kind, too many bytes or bytes
-// that are not UTF-8. An empty answer is one.
-std::optional<std::string> decodeAnswer(std::uint64_t kind, std::string_view bytes);
+// The bytes of an answer, and the answer of bytes: nothing for a wrong kind,
+// too many bytes, bytes that are not UTF-8, or no status digit and line feed.
+std::string encodeAnswer(const CommandAnswer& answer);
+std::optional<CommandAnswer> decodeAnswer(std::uint64_t kind, std::string_view bytes);
 
 // Well-formed UTF-8: no stray or missing continuation byte, no overlong form,
 // no surrogate, nothing above U+10FFFF.

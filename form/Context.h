@@ -20,6 +20,9 @@ struct Context {
   const std::string& appTitle;
   // True while the load step restores the saved state.
   const bool& loading;
+  // True while a command of a second start runs: it is carried out as the
+  // matching click, but nothing asks the user (nobody may be at the screen).
+  bool quiet = false;
 };
 
 }  // namespace tarnavel

@@ -56,6 +56,9 @@ void TimeBeforeSwitch::CheckTimeBeforeCwitch() {
   Guard g(cx_.report, "Form1.CheckTimeBeforeCwitch");
   auto& list = cx_.ui.ListView2;
   if (g.test(100, [&] { return cx_.loading; })) return;
+  // A script's command asks nothing: a row left without a time is passed
+  // over, as one the user left without.
+  if (cx_.quiet) return;
   if (g.test(102, [&] { return !cx_.ui.Option7.value(); })) return;
   if (g.test(104, [&] { return list.count() == 0; })) return;
   TimerPause pause(cx_.ui);

@@ -16,6 +16,8 @@ struct Countdown {
   std::int32_t ElapsedSeconds = 0;
   // Length of the countdown, also the progress bar's maximum.
   std::int32_t SwitchSeconds = 0;
+  // The row the last switch brought forward; 0 before the first.
+  int FrontRow = 0;
 
   // The daily and weekly moments: the local time of the tick before this
   // one and of this one, and the day of the last switch, so that a late tick

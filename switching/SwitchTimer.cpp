@@ -281,6 +281,7 @@ void SwitchTimer::switchSequence(Guard& g, const SequenceLabels& l, bool weekly,
         }
         const Hwnd32 handle = textToLong(queue.text(c.QueueIndex, kHandleText), format);
         SwitchTo(cx_.report, cx_.sys.windows, handle, choices[k].command);
+        c.FrontRow = c.QueueIndex;
         if (unattended != nullptr) unattended->ownInput();
       });
       break;
@@ -324,6 +325,33 @@ bool SwitchTimer::momentHasCome(bool weekly) {
     return true;
   }
   return false;
+}
+
+}  // namespace tarnavel
+
+namespace tarnavel {
+
+std::optional<ShowCommand> SwitchTimer::chosenShowCommand() const {
+  const auto& ui = cx_.ui;
+  if (ui.Option4.value()) return ui.Option1.value() ? ShowCommand::Restore : ShowCommand::Normal;
+  if (ui.Option5.value()) return ShowCommand::Maximized;
+  if (ui.Option6.value()) return ShowCommand::Minimize;
+  if (ui.Option8.value()) return ShowCommand::Show;
+  return std::nullopt;
+}
+
+void SwitchTimer::switchNow(int row, Hwnd32 handle) {
+  auto& c = countdown;
+  const auto command = chosenShowCommand();
+  if (!command) return;
+  SwitchTo(cx_.report, cx_.sys.windows, handle, *command);
+  c.FrontRow = row;
+  if (unattended != nullptr) unattended->ownInput();
+  c.QueueIndex = row + 1 > cx_.ui.ListView2.count() ? 1 : row + 1;
+  // The count starts again from this switch; a daily or weekly moment
+  // stays where it is.
+  if (!cx_.ui.Option1.value() && !cx_.ui.Option2.value()) c.ElapsedSeconds = 0;
+  cx_.ui.ListView2.select(c.QueueIndex);
 }
 
 }  // namespace tarnavel

@@ -21,6 +21,13 @@ class SwitchTimer {
   // One tick of Timer1.
   void Timer1_Timer();
 
+  // The show command of the chosen after-switch option; nothing when none
+  // is chosen (then no switch happens).
+  std::optional<ShowCommand> chosenShowCommand() const;
+  // Brings this row's window forward now, as a switch does, and goes on
+  // from there: the row after it is due next, and the count starts again.
+  void switchNow(int row, Hwnd32 handle);
+
   // The line labels of a schedule's statements, which differ by schedule.
   struct MomentLabels;    // weekly, daily
   struct CountLabels;     // interval, custom

@@ -13,7 +13,7 @@ constexpr DWORD kLookAgainMs = 100;
 
 // Where the answer window puts what it is sent.
 struct AnswerBox {
-  std::optional<std::string> text;
+  std::optional<CommandAnswer> answer;
 };
 
 LRESULT CALLBACK answerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -24,12 +24,12 @@ LRESULT CALLBACK answerProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return FALSE;
   }
   try {
-    box->text = decodeAnswer(
+    box->answer = decodeAnswer(
         record->dwData, std::string_view(static_cast<const char*>(record->lpData), record->cbData));
   } catch (...) {
     return FALSE;
   }
-  return box->text ? TRUE : FALSE;
+  return box->answer ? TRUE : FALSE;
 }
 
 // A message-only window of the answer class, for the length of one request.
@@ -100,12 +100,13 @@ HWND findRunningCopy() {
   return nullptr;
 }
 
-std::optional<std::string> sendRequest(HWND target, std::uint64_t kind, std::string_view bytes,
-                                       DWORD timeoutMs) {
+std::optional<CommandAnswer> sendRequest(HWND target, std::uint64_t kind, std::string_view bytes,
+                                         DWORD timeoutMs) {
   AnswerBox box;
   const Window answers = answerWindow(box);
   if (!copyData(answers.get(), target, kind, bytes, timeoutMs)) return std::nullopt;
-  return box.text.value_or(std::string());
+  // Taken, but no answer came back (it could not be sent, or was not ours).
+  return box.answer.value_or(CommandAnswer{kExitNotRunning, "Tarnavel did not answer.\n"});
 }
 
 void sendAnswer(HWND from, HWND to, std::string_view answer) {
@@ -115,7 +116,9 @@ void sendAnswer(HWND from, HWND to, std::string_view answer) {
   copyData(from, to, kAnswerKind, answer, kRequestTimeoutMs);
 }
 
-std::optional<int> handOff(SessionLock& lock, std::string_view request, DWORD patienceMs) {
+std::optional<CommandAnswer> handOff(SessionLock& lock, std::string_view request,
+                                     DWORD patienceMs) {
+  const CommandAnswer silent{kExitNotRunning, "Tarnavel did not answer.\n"};
   if (lock.take(0)) return std::nullopt;
   const ULONGLONG end = GetTickCount64() + patienceMs;
   for (;;) {
@@ -125,13 +128,15 @@ std::optional<int> handOff(SessionLock& lock, std::string_view request, DWORD pa
       // Started by the user, this process may take the foreground; the
       // running copy is to, when it shows its window.
       AllowSetForegroundWindow(owner);
-      if (sendRequest(running, kRequestKind, request, kRequestTimeoutMs)) return 0;
+      if (auto answer = sendRequest(running, kRequestKind, request, kRequestTimeoutMs)) {
+        return answer;
+      }
       // A window that went away was a copy that is ending: look again.
-      if (IsWindow(running)) return 1;
+      if (IsWindow(running)) return silent;
     }
     // The running copy ended while this one looked: this one runs.
     if (lock.take(kLookAgainMs)) return std::nullopt;
-    if (GetTickCount64() >= end) return 1;
+    if (GetTickCount64() >= end) return silent;
   }
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/Commands.h"
 #include "win32/Handles.h"
 
 namespace tarnavel::win32 {
@@ -53,8 +54,8 @@ void acceptRequestsFromBelow(HWND window);
 // was not taken: refused, gone, hung, too slow, or held back by the system
 // (a message from a lower integrity level); else the answer, empty when the
 // receiver gave none.
-std::optional<std::string> sendRequest(HWND target, std::uint64_t kind, std::string_view bytes,
-                                       DWORD timeoutMs);
+std::optional<CommandAnswer> sendRequest(HWND target, std::uint64_t kind, std::string_view bytes,
+                                         DWORD timeoutMs);
 
 // The receiver's side: the answer to the window a request came from, when
 // that is a second start's answer window.
@@ -62,9 +63,9 @@ void sendAnswer(HWND from, HWND to, std::string_view answer);
 
 // What a start does first. Nothing when this process is to run as the
 // session's copy (it holds the lock); else it has handed `request` to the
-// running copy, letting it take the foreground, and its exit code: 0 taken,
-// 1 not (the running copy's window did not appear within `patienceMs`, or
-// did not take the request).
-std::optional<int> handOff(SessionLock& lock, std::string_view request, DWORD patienceMs);
+// running copy, letting it take the foreground, and the running copy's
+// answer, or status 1 when there was none (its window did not appear within
+// `patienceMs`, or did not take the request).
+std::optional<CommandAnswer> handOff(SessionLock& lock, std::string_view request, DWORD patienceMs);
 
 }  // namespace tarnavel::win32

@@ -8,7 +8,9 @@
 #include <exception>
 
 #include "app/Form1.h"
+#include "core/Commands.h"
 #include "core/Request.h"
+#include "win32/Console.h"
 #include "win32/Dialogs.h"
 #include "win32/KeyboardHook.h"
 #include "win32/MainWindow.h"
@@ -26,7 +28,7 @@ namespace {
 // may itself be starting).
 constexpr DWORD kWaitForRunningCopyMs = 5000;
 
-int run(HINSTANCE instance) {
+int run(HINSTANCE instance, const CommandRequest& request) {
   INITCOMMONCONTROLSEX classes{};
   classes.dwSize = sizeof(classes);
   classes.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES |
@@ -64,6 +66,12 @@ int run(HINSTANCE instance) {
 
   form.Form_Load();
   if (!loop.ended()) form.showAfterLoad();
+  // Started by --on or --show with no copy running: this copy carries it
+  // out itself once it is up; a refusal is printed, never boxed.
+  if (!loop.ended() && request.command != Command::None) {
+    const CommandAnswer answer = form.onCommand(request);
+    writeOut(answer.text, answer.status != kExitDone);
+  }
   const int exitCode = loop.run();
   window.connect(nullptr);
   return exitCode;
@@ -74,19 +82,37 @@ int run(HINSTANCE instance) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace tarnavel;
-  // Before any window or setting: a second start in this session brings the
-  // running copy up and ends, leaving it as it was.
+  // A command line that is not understood sends nothing and starts nothing.
+  const auto request = parseCommandLine(win32::commandLineArguments());
+  if (!request) {
+    win32::writeOut(usageText(), true);
+    return kExitNotUnderstood;
+  }
+  if (request->command == Command::Help) {
+    win32::writeOut(usageText());
+    return kExitDone;
+  }
+  // Before any window or setting: a second start in this session hands its
+  // command to the running copy (without one, it brings that copy up) and
+  // ends with the answer, leaving the running copy as the command says.
   win32::SessionLock lock(win32::kSessionLockName);
   try {
-    if (const auto handedOff =
-            win32::handOff(lock, requestText(Command::Show), win32::kWaitForRunningCopyMs)) {
-      return *handedOff;
+    const CommandRequest sent =
+        request->command == Command::None ? CommandRequest{Command::Show, {}} : *request;
+    if (const auto answer =
+            win32::handOff(lock, encodeRequest(sent), win32::kWaitForRunningCopyMs)) {
+      win32::writeOut(answer->text, answer->status != kExitDone);
+      return answer->status;
     }
   } catch (...) {
-    return 1;
+    return kExitNotRunning;
+  }
+  if (needsRunningCopy(request->command)) {
+    win32::writeOut("Tarnavel is not running in this session.\n", true);
+    return kExitNotRunning;
   }
   try {
-    return tarnavel::win32::run(instance);
+    return tarnavel::win32::run(instance, *request);
   } catch (const std::exception& failure) {
     // Only the start itself can fail this way (the window could not be made);
     // the logic reports its own failures.

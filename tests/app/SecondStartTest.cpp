@@ -48,9 +48,9 @@ TEST_F(SecondStart, ShowBringsTheWindowOutOfTheTrayAndTouchesNothingElse) {
   const auto timeBefore = form->countdown().ElapsedSeconds;
   const auto settingsBefore = f.settings.values;
   std::optional<std::string> answer;
-  EXPECT_EQ(changesOf(kRequestKind, requestText(Command::Show), &answer),
+  EXPECT_EQ(changesOf(kRequestKind, encodeRequest({Command::Show, {}}), &answer),
             (std::vector<std::string>{"Form.setVisible", "Form.activate"}));
-  EXPECT_EQ(answer, "");
+  EXPECT_EQ(answer, "0\n");
   EXPECT_TRUE(f.Form.visible());
   EXPECT_FALSE(form->hiddenInTray());
   EXPECT_EQ(f.Form.activateCount, 1);
@@ -80,23 +80,44 @@ TEST_F(SecondStart, MinimisedOutOfSightItComesBackNormal) {
   EXPECT_TRUE(f.Form.visible());
 }
 
-TEST_F(SecondStart, AMalformedRequestIsIgnored) {
+TEST_F(SecondStart, AMalformedRequestIsAnsweredNotUnderstoodAndChangesNothing) {
   const struct {
     std::uint64_t kind;
     std::string bytes;
+    bool ours;  // answered (2), or someone else's message, ignored
   } cases[] = {
-      {kRequestMagic | 2, "show"}, {kAnswerKind, "show"},
-      {kRequestKind, ""},          {kRequestKind, "show please"},
-      {kRequestKind, "sh\xC3"},    {kRequestKind, std::string(kRequestMaxBytes + 1, 'x')},
+      {kRequestMagic | 2, "show", false},
+      {kAnswerKind, "show", false},
+      {0x4A, "on", false},
+      {kRequestKind, "", true},
+      {kRequestKind, "show please", true},
+      {kRequestKind, "ON", true},
+      {kRequestKind, "--on", true},
+      {kRequestKind, "help", true},
+      {kRequestKind, "switch-to", true},
+      {kRequestKind, "switch-to\n", true},
+      {kRequestKind, "quit\nnow", true},
+      {kRequestKind, "sh\xC3", true},
+      {kRequestKind, std::string("off\0", 4), true},
+      {kRequestKind, std::string(kRequestMaxBytes + 1, 'x'), true},
+      {kRequestKind, "switch-to\n" + std::string(kRequestMaxBytes, 'x'), true},
   };
+  const auto settingsBefore = f.settings.values;
   for (const auto& c : cases) {
     std::optional<std::string> answer{"unset"};
-    EXPECT_TRUE(changesOf(c.kind, c.bytes, &answer).empty()) << c.bytes;
-    EXPECT_EQ(answer, std::nullopt) << c.bytes;
+    EXPECT_TRUE(changesOf(c.kind, c.bytes, &answer).empty()) << c.bytes.substr(0, 20);
+    f.loop.runPosted();
+    if (c.ours) {
+      EXPECT_EQ(answer, "2\nNot understood.\n") << c.bytes.substr(0, 20);
+    } else {
+      EXPECT_EQ(answer, std::nullopt) << c.bytes.substr(0, 20);
+    }
   }
   EXPECT_FALSE(f.Form.visible());
   EXPECT_TRUE(form->hiddenInTray());
   EXPECT_EQ(f.Form.activateCount, 0);
+  EXPECT_EQ(f.PushButton2.caption(), "Turn Off");
+  EXPECT_EQ(f.settings.values, settingsBefore);
 }
 
 }  // namespace

@@ -9,44 +9,61 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(Request, OnlyAKnownWordOfTheCurrentFormIsACommand) {
+TEST(Request, OnlyACommandOfTheCurrentFormIsTaken) {
   const struct {
     std::uint64_t kind;
     std::string bytes;
-    bool show;
+    std::optional<CommandRequest> wanted;
   } cases[] = {
-      {kRequestKind, "show", true},
-      {kRequestMagic | 2, "show", false},            // a later form
-      {kRequestMagic, "show", false},                // version 0
-      {kAnswerKind, "show", false},                  // an answer is no request
-      {0x4A, "show", false},                         // someone else's kind
-      {kRequestKind | (1ull << 32), "show", false},  // only the low bits match
-      {kRequestKind, "", false},                     // nothing
-      {kRequestKind, "Show", false},                 // words are lower case
-      {kRequestKind, "show ", false},                // nothing around the word
-      {kRequestKind, "show\0"s, false},              // a C string's terminator
-      {kRequestKind, "sh\now", false},               // a control character
-      {kRequestKind, "status", false},               // no such command yet
-      {kRequestKind, "\xC3\xA9show", false},         // UTF-8, but no word
-      {kRequestKind, "show\xFF", false},             // not UTF-8
-      {kRequestKind, std::string(kRequestMaxBytes + 1, 's'), false},
-      {kRequestKind, std::string(1 << 20, 's'), false},
+      {kRequestKind, "show", CommandRequest{Command::Show, {}}},
+      {kRequestKind, "on", CommandRequest{Command::On, {}}},
+      {kRequestKind, "status", CommandRequest{Command::Status, {}}},
+      {kRequestKind, "switch-to\nBoard \xE2\x80\x93 1",
+       CommandRequest{Command::SwitchTo, "Board – 1"}},
+      {kRequestMagic | 2, "show", std::nullopt},            // a later form
+      {kRequestMagic, "show", std::nullopt},                // version 0
+      {kAnswerKind, "show", std::nullopt},                  // an answer is no request
+      {0x4A, "show", std::nullopt},                         // someone else's kind
+      {kRequestKind | (1ull << 32), "show", std::nullopt},  // only the low bits match
+      {kRequestKind, "", std::nullopt},                     // nothing
+      {kRequestKind, "Show", std::nullopt},                 // names are lower case
+      {kRequestKind, "--show", std::nullopt},               // names, not options
+      {kRequestKind, "show ", std::nullopt},                // nothing around the name
+      {kRequestKind, "show\0"s, std::nullopt},              // a C string's terminator
+      {kRequestKind, "sh\now", std::nullopt},               // a control character
+      {kRequestKind, "help", std::nullopt},                 // answered where asked
+      {kRequestKind, "quit\n", std::nullopt},               // a title only with switch-to
+      {kRequestKind, "switch-to", std::nullopt},            // and there always
+      {kRequestKind, "switch-to\n", std::nullopt},
+      {kRequestKind, "switch-to\na\nb", std::nullopt},
+      {kRequestKind, "switch-to\na\tb", std::nullopt},
+      {kRequestKind, "\xC3\xA9show", std::nullopt},  // UTF-8, but no name
+      {kRequestKind, "show\xFF", std::nullopt},      // not UTF-8
+      {kRequestKind, std::string(kRequestMaxBytes + 1, 's'), std::nullopt},
+      {kRequestKind, std::string(1 << 20, 's'), std::nullopt},
   };
   for (const auto& c : cases) {
-    const auto command = decodeRequest(c.kind, c.bytes);
-    EXPECT_EQ(command.has_value(), c.show) << std::hex << c.kind << " " << c.bytes.size();
+    EXPECT_EQ(decodeRequest(c.kind, c.bytes), c.wanted)
+        << std::hex << c.kind << " " << c.bytes.size();
   }
-  EXPECT_EQ(decodeRequest(kRequestKind, requestText(Command::Show)), Command::Show);
+  for (const CommandRequest& r :
+       {CommandRequest{Command::Quit, {}}, CommandRequest{Command::Previous, {}},
+        CommandRequest{Command::SwitchTo, std::string(kMaxTitleBytes, 'x')}}) {
+    EXPECT_EQ(decodeRequest(kRequestKind, encodeRequest(r)), r);
+  }
 }
 
-TEST(Request, AnAnswerIsBoundedUtf8UnderItsOwnKind) {
-  EXPECT_EQ(decodeAnswer(kAnswerKind, "Monitoring is on."), "Monitoring is on.");
-  EXPECT_EQ(decodeAnswer(kAnswerKind, ""), "");
-  EXPECT_EQ(decodeAnswer(kAnswerKind, std::string(kAnswerMaxBytes, 'a')),
-            std::string(kAnswerMaxBytes, 'a'));
-  EXPECT_FALSE(decodeAnswer(kAnswerKind, std::string(kAnswerMaxBytes + 1, 'a')));
-  EXPECT_FALSE(decodeAnswer(kRequestKind, "show"));
-  EXPECT_FALSE(decodeAnswer(kAnswerKind, "\xC0\xAF"));
+TEST(Request, AnAnswerIsAStatusAndBoundedUtf8UnderItsOwnKind) {
+  const CommandAnswer refused{kExitRefused, "Please add items.\n"};
+  EXPECT_EQ(decodeAnswer(kAnswerKind, encodeAnswer(refused)), refused);
+  EXPECT_EQ(decodeAnswer(kAnswerKind, "0\n"), CommandAnswer{});
+  EXPECT_EQ(decodeAnswer(kAnswerKind, "0\n" + std::string(kAnswerMaxBytes - 2, 'a'))->text.size(),
+            kAnswerMaxBytes - 2);
+  EXPECT_FALSE(decodeAnswer(kAnswerKind, "0\n" + std::string(kAnswerMaxBytes, 'a')));
+  EXPECT_FALSE(decodeAnswer(kRequestKind, "0\n"));
+  EXPECT_FALSE(decodeAnswer(kAnswerKind, "0\n\xC0\xAF"));
+  EXPECT_FALSE(decodeAnswer(kAnswerKind, "3"));
+  EXPECT_FALSE(decodeAnswer(kAnswerKind, "x\nfine"));
 }
 
 TEST(Utf8, WellFormedSequencesOnly) {

@@ -1216,11 +1216,12 @@ TEST_F(WindowTest, TheTrayIconsCallbackAndTheTaskbarsRestartReachTheLogic) {
 
 TEST_F(WindowTest, ARequestReachesTheLogicAndItsAnswerComesBack) {
   // The logic's answer comes back inside the sender's wait.
-  events.answer = "Monitoring is on.";
-  EXPECT_EQ(sendRequest(main(), kRequestKind, "show", 2000), "Monitoring is on.");
-  // Taken without an answer.
-  events.answer = "";
-  EXPECT_EQ(sendRequest(main(), kRequestKind, "show", 2000), "");
+  events.answer = encodeAnswer({kExitRefused, "Not now.\n"});
+  EXPECT_EQ(sendRequest(main(), kRequestKind, "show", 2000),
+            (CommandAnswer{kExitRefused, "Not now.\n"}));
+  // Taken, and its answer says nothing more.
+  events.answer = encodeAnswer({});
+  EXPECT_EQ(sendRequest(main(), kRequestKind, "show", 2000), CommandAnswer{});
   // Refused by the logic: not taken.
   events.answer.reset();
   EXPECT_EQ(sendRequest(main(), 0x4A, std::string(70000, 'x'), 2000), std::nullopt);
