@@ -61,7 +61,9 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
     createControls();
     createTooltip();
     extendSystemMenu();
-    acceptRequestsFromBelow(window_.get());
+    // No message filter is opened for WM_COPYDATA: requests change what the
+    // program does, so a program of lower integrity (a sandboxed process of
+    // the same user) cannot send them to a Tarnavel run as administrator.
     applyFonts(*fonts_);
     layout(nullptr);
     timer_.emplace(window_.get(), kTimerId);

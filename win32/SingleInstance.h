@@ -45,8 +45,9 @@ class SessionLock {
 HWND findRunningCopy();
 
 // Lets WM_COPYDATA reach the window from a process of a lower integrity
-// level (a copy started normally, when this one runs elevated). What it
-// carries is checked before anything is done with it.
+// level: the answer window of a second start run as administrator hears the
+// answer of a running copy that is not. The running copy's own window opens
+// no such way: its requests change what it does.
 void acceptRequestsFromBelow(HWND window);
 
 // Hands the window a request and waits at most `timeoutMs` for it to be
