@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const bool utf8 = isUtf8(in.text);
   const auto answer = decodeAnswer(kAnswerKind, in.text);
-  const bool formed = in.text.size() >= 2 && in.text[0] >= '0' && in.text[0] <= '9' &&
-                      in.text[1] == '\n';
+  const bool formed =
+      in.text.size() >= 2 && in.text[0] >= '0' && in.text[0] <= '9' && in.text[1] == '\n';
   if (answer.has_value() != (utf8 && formed && in.text.size() <= kAnswerMaxBytes))
     fuzz::fail("an answer taken or refused against its rule", in.text, "");
   if (answer && encodeAnswer(*answer) != in.text)
