@@ -98,6 +98,16 @@ bool checked(HWND box) {
   return sendWithTimeout(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// A fresh program with monitoring off and an interval of one hour, so that
+// no switch comes to take the focus from a target while it is on.
+std::unique_ptr<Session> startHourly(Ctx& ctx) {
+  freshSettings(ctx);
+  ctx.require(writeSetting(kStartStop, L"Off") && writeSetting(L"Text1", L"1") &&
+                  writeSetting(L"Text3", L"0"),
+              "could not write the settings");
+  return startProgram(ctx);
+}
+
 // --- the cases ---------------------------------------------------------------
 
 // Ctrl+Shift+T typed into another program's window toggles monitoring; the
@@ -106,13 +116,7 @@ void hotkeyCase(Ctx& ctx) {
   auto host = targetHost(ctx);
   const HWND w = target(ctx, *host, L"Hotkey target");
   settle();
-  freshSettings(ctx);
-  // Monitoring starts off, and no switch comes to take the focus from the
-  // target while it is on.
-  ctx.require(writeSetting(kStartStop, L"Off") && writeSetting(L"Text1", L"1") &&
-                  writeSetting(L"Text3", L"0"),
-              "could not write the settings");
-  auto s = startProgram(ctx);
+  auto s = startHourly(ctx);
   const HWND button = requireButton(ctx, *s, kTurnOn);
 
   {
@@ -529,11 +533,7 @@ void secondStartCase(Ctx& ctx) {
   auto host = targetHost(ctx);
   const HWND w = target(ctx, *host, L"Second start target");
   settle();
-  freshSettings(ctx);
-  ctx.require(writeSetting(kStartStop, L"Off") && writeSetting(L"Text1", L"1") &&
-                  writeSetting(L"Text3", L"0"),
-              "could not write the settings");
-  auto s = startProgram(ctx);
+  auto s = startHourly(ctx);
   addByButton(ctx, *s, L"Second start target");
   PostMessageW(s->main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
   ctx.require(waitUntil([&] { return !IsWindowVisible(s->main()); }, kChangeTimeoutMs),
