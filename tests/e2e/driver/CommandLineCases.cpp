@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,68 +31,118 @@ struct CommandResult {
 
 // A pipe whose write end the child inherits and whose read end a thread of
 // ours reads to its end.
-struct Pipe {
-  HANDLE read = nullptr, write = nullptr;
-  std::string text;
-  std::thread reader;
-
+class Pipe {
+ public:
   bool open() {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    return CreatePipe(&read, &write, &sa, 0) && SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    return CreatePipe(&read_, &write_, &sa, 0) &&
+           SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
   }
-  void closeWrite() {
-    if (write) CloseHandle(write);
-    write = nullptr;
+  HANDLE writeEnd() const { return write_; }
+  // Once the child has its copy: the pipe ends when the child's does.
+  void closeWriteEnd() {
+    if (write_) CloseHandle(write_);
+    write_ = nullptr;
   }
   void startReading() {
-    reader = std::thread([this] {
+    reader_ = std::thread([this] {
       char buf[4096];
       DWORD got = 0;
-      while (ReadFile(read, buf, sizeof buf, &got, nullptr) && got > 0)
-        text.append(buf, got);
+      while (ReadFile(read_, buf, sizeof buf, &got, nullptr) && got > 0) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        text_.append(buf, got);
+      }
     });
   }
-  ~Pipe() {
-    closeWrite();
-    if (reader.joinable()) reader.join();
-    if (read) CloseHandle(read);
+  // What has come so far.
+  std::string text() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return text_;
   }
+  void join() {
+    if (reader_.joinable()) reader_.join();
+  }
+  ~Pipe() {
+    closeWriteEnd();
+    join();
+    if (read_) CloseHandle(read_);
+  }
+
+ private:
+  HANDLE read_ = nullptr, write_ = nullptr;
+  std::mutex mutex_;
+  std::string text_;
+  std::thread reader_;
 };
 
-// Runs tarnavel.exe with these arguments as a script would, its output and
-// errors on pipes, and waits for it to end.
+// tarnavel.exe run with arguments as a script runs it, its output and its
+// errors on pipes. Ended at the latest when this goes.
+class Command {
+ public:
+  Command(Ctx& ctx, const std::wstring& args) {
+    const std::wstring& exe = ctx.options().appPath;
+    std::wstring command = L"\"" + exe + L"\" " + args;
+    const std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/"));
+    ctx.require(out_.open() && err_.open(), "could not make the pipes");
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out_.writeEnd();
+    si.hStdError = err_.writeEnd();
+    PROCESS_INFORMATION pi{};
+    const bool started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, dir.c_str(), &si, &pi) != FALSE;
+    const DWORD error = GetLastError();
+    out_.closeWriteEnd();
+    err_.closeWriteEnd();
+    ctx.require(started,
+                "could not run " + quoted(args) + " (error " + std::to_string(error) + ")");
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    out_.startReading();
+    err_.startReading();
+  }
+  ~Command() {
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_, 99);
+      WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
+  }
+  Command(const Command&) = delete;
+  Command& operator=(const Command&) = delete;
+
+  DWORD pid() const { return pid_; }
+  std::string errorsSoFar() { return err_.text(); }
+
+  // Waits for the end (ending it after timeoutMs) and reads the pipes to theirs.
+  CommandResult finish(DWORD timeoutMs) {
+    CommandResult r;
+    r.ended = WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+    if (!r.ended) {
+      TerminateProcess(process_, 99);
+      WaitForSingleObject(process_, 5000);
+    }
+    GetExitCodeProcess(process_, &r.exitCode);
+    out_.join();
+    err_.join();
+    r.out = out_.text();
+    r.err = err_.text();
+    return r;
+  }
+
+ private:
+  Pipe out_, err_;
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+// Runs tarnavel.exe with these arguments as a script would and waits for it
+// to end.
 CommandResult runCommand(Ctx& ctx, const std::wstring& args) {
-  const std::wstring& exe = ctx.options().appPath;
-  std::wstring command = L"\"" + exe + L"\" " + args;
-  const std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/"));
-  Pipe out, err;
-  ctx.require(out.open() && err.open(), "could not make the pipes");
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  si.hStdOutput = out.write;
-  si.hStdError = err.write;
-  PROCESS_INFORMATION pi{};
-  const bool started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
-                                      nullptr, dir.c_str(), &si, &pi) != FALSE;
-  const DWORD error = GetLastError();
-  out.closeWrite();
-  err.closeWrite();
-  ctx.require(started, "could not run " + quoted(args) + " (error " + std::to_string(error) + ")");
-  CloseHandle(pi.hThread);
-  out.startReading();
-  err.startReading();
-  CommandResult r;
-  r.ended = WaitForSingleObject(pi.hProcess, kCommandTimeoutMs) == WAIT_OBJECT_0;
-  if (!r.ended) TerminateProcess(pi.hProcess, 99);
-  GetExitCodeProcess(pi.hProcess, &r.exitCode);
-  CloseHandle(pi.hProcess);
-  out.reader.join();
-  err.reader.join();
-  r.out = out.text;
-  r.err = err.text;
-  return r;
+  return Command(ctx, args).finish(kCommandTimeoutMs);
 }
 
 std::string quotedBytes(const std::string& s) {
@@ -280,17 +331,43 @@ void commandLineStartCase(Ctx& ctx) {
     expectEnded(ctx, *s, "--quit");
   }
 
+  // With an empty queue the refusal is printed where the script reads it,
+  // not shown, and this copy runs on, off.
   freshSettings(ctx);
-  auto s = startWith(ctx, L"--on");
+  ctx.require(writeSetting(kStartStop, L"Off"), "could not write \"StartStopState\"");
+  Command started(ctx, L"--on");
+  const std::string refusal = utf8(kQueueEmpty) + "\n";
+  ctx.check(waitUntil([&] { return started.errorsSoFar() == refusal; }, kStartTimeoutMs),
+            "a start with --on and an empty queue printed on errors " +
+                quotedBytes(started.errorsSoFar()) + ", expected " + quotedBytes(refusal));
+  HWND main = nullptr;
+  ctx.check(waitUntil(
+                [&] {
+                  for (HWND w : topLevelWindowsOf(started.pid())) {
+                    if (className(w) == kMainClass && IsWindowVisible(w)) main = w;
+                  }
+                  return main != nullptr;
+                },
+                kChangeTimeoutMs),
+            "with an empty queue the window is not on screen");
   Sleep(kQuietMs);
-  expectNoBox(ctx, *s, "after a start with --on and an empty queue");
-  ctx.check(showsButton(*s, kTurnOn), "with an empty queue the button does not read \"Turn On\"");
+  for (HWND w : topLevelWindowsOf(started.pid())) {
+    ctx.check(className(w) != L"#32770" || !IsWindowVisible(w),
+              "a start with --on and an empty queue shows the box " + quoted(remoteText(w)));
+  }
+  ctx.check(main != nullptr && FindWindowExW(main, nullptr, L"Button", kTurnOn) != nullptr,
+            "with an empty queue the button does not read \"Turn On\"");
   ctx.check(readSetting(kStartStop) == std::wstring(L"Off"),
             "with an empty queue \"StartStopState\" is " + show(readSetting(kStartStop)));
-  ctx.check(waitUntil([&] { return IsWindowVisible(s->main()) != FALSE; }, kChangeTimeoutMs),
-            "with an empty queue the window is not on screen");
   expectCommand(ctx, L"--quit", 0, "", "");
-  expectEnded(ctx, *s, "--quit");
+  const CommandResult end = started.finish(5000);
+  ctx.check(end.ended && end.exitCode == 0,
+            "the copy started with --on ended " +
+                (end.ended ? "with " + std::to_string(end.exitCode) : std::string("not")) +
+                " after --quit, expected 0");
+  ctx.check(end.out.empty() && end.err == refusal, "the copy started with --on printed " +
+                                                       quotedBytes(end.out) + " and on errors " +
+                                                       quotedBytes(end.err));
 }
 
 // Requests of our kind that no second start sends, straight to the main
