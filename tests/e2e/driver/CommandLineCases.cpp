@@ -79,10 +79,12 @@ class Pipe {
 // errors on pipes. Ended at the latest when this goes.
 class Command {
  public:
-  Command(Ctx& ctx, const std::wstring& args) {
-    const std::wstring& exe = ctx.options().appPath;
+  // program: another program than tarnavel.exe, run in tarnavel.exe's folder.
+  Command(Ctx& ctx, const std::wstring& args, const std::wstring& program = L"") {
+    const std::wstring& app = ctx.options().appPath;
+    const std::wstring exe = program.empty() ? app : program;
     std::wstring command = L"\"" + exe + L"\" " + args;
-    const std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/"));
+    const std::wstring dir = app.substr(0, app.find_last_of(L"\\/"));
     ctx.require(out_.open() && err_.open(), "could not make the pipes");
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -255,6 +257,42 @@ void commandLineCase(Ctx& ctx) {
   ctx.check(left >= 0 && left <= 30,
             "--status ends " + quotedBytes(seconds) + ", expected the seconds of 30 to come");
 
+  expectCommand(ctx, L"--off", 0, "", "");
+  expectOnOff(ctx, *s, false, "after --off");
+
+  // The README's batch file: on unless on already, then the status.
+  wchar_t temp[MAX_PATH], system[MAX_PATH];
+  ctx.require(GetTempPathW(MAX_PATH, temp) && GetSystemDirectoryW(system, MAX_PATH),
+              "no temporary or system folder");
+  const std::wstring script = std::wstring(temp) + L"tarnavel-e2e.bat";
+  {
+    const char text[] =
+        "@echo off\r\n"
+        "set STATE=\r\n"
+        "for /f %%S in ('tarnavel.exe --status') do if not defined STATE set STATE=%%S\r\n"
+        "if not defined STATE exit /b 1\r\n"
+        "if \"%STATE%\"==\"Off\" tarnavel.exe --on\r\n"
+        "tarnavel.exe --status\r\n";
+    HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool ok = file != INVALID_HANDLE_VALUE &&
+                    WriteFile(file, text, sizeof text - 1, &written, nullptr) &&
+                    written == sizeof text - 1;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    ctx.require(ok, "could not write " + utf8(script));
+  }
+  const CommandResult batch =
+      Command(ctx, L"/c \"" + script + L"\"", std::wstring(system) + L"\\cmd.exe")
+          .finish(kCommandTimeoutMs);
+  DeleteFileW(script.c_str());
+  ctx.note("the batch file printed " + quotedBytes(batch.out) + " and on errors " +
+           quotedBytes(batch.err) + ", ended " + std::to_string(batch.exitCode));
+  ctx.check(batch.ended && batch.exitCode == 0 && batch.err.empty() &&
+                batch.out.rfind("On\n" + rows, 0) == 0,
+            "the batch file printed " + quotedBytes(batch.out) + " and on errors " +
+                quotedBytes(batch.err) + ", ended " + std::to_string(batch.exitCode));
+  expectOnOff(ctx, *s, true, "after the batch file");
   expectCommand(ctx, L"--off", 0, "", "");
   expectOnOff(ctx, *s, false, "after --off");
 
