@@ -55,10 +55,10 @@ std::vector<std::wstring> row(HWND window, const std::wstring& title, const wcha
 // The boxes shown during start-up are answered with OK; they are failures
 // unless the caller takes them (startupBoxes).
 std::unique_ptr<Session> startProgram(Ctx& ctx, std::vector<MessageBoxInfo>* startupBoxes,
-                                      int timeoutMs, bool mayBeHidden) {
+                                      int timeoutMs, bool mayBeHidden, const std::wstring& args) {
   auto s = std::make_unique<Session>();
   std::string error;
-  s->app = AppUnderTest::start(ctx.options().appPath, L"", kTitle, timeoutMs, error, mayBeHidden);
+  s->app = AppUnderTest::start(ctx.options().appPath, args, kTitle, timeoutMs, error, mayBeHidden);
   ctx.require(s->app != nullptr, "start: " + error);
   std::vector<MessageBoxInfo> boxes = s->app->startupBoxes();
   for (auto& box : s->app->dismissAllBoxes())

@@ -96,9 +96,11 @@ struct Session {
 
 // Starts the program and finds its two lists; ends the case when it cannot.
 // The boxes shown during start-up are answered with OK; they are failures
-// unless the caller takes them (startupBoxes).
+// unless the caller takes them (startupBoxes). args is the command line after
+// the program's name.
 std::unique_ptr<Session> startProgram(Ctx& ctx, std::vector<MessageBoxInfo>* startupBoxes = nullptr,
-                                      int timeoutMs = kStartTimeoutMs, bool mayBeHidden = false);
+                                      int timeoutMs = kStartTimeoutMs, bool mayBeHidden = false,
+                                      const std::wstring& args = L"");
 
 // Fails for every message box the program shows now and answers it.
 void expectNoBox(Ctx& ctx, Session& s, const std::string& when);

@@ -604,6 +604,8 @@ std::vector<Case> tarnavelCases() {
     cases.push_back(std::move(c));
   for (auto& c : unattendedCases())
     cases.push_back(std::move(c));
+  for (auto& c : commandLineCases())
+    cases.push_back(std::move(c));
   return cases;
 }
 
