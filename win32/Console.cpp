@@ -19,8 +19,15 @@ std::vector<std::string> commandLineArguments() {
   return args;
 }
 
-void writeOut(std::string_view text, bool error) {
-  if (text.empty()) return;
+void writeOut(std::string_view utf8, bool error) {
+  if (utf8.empty()) return;
+  // Lines end with CR LF, as a Windows program's do (a script's "set /p"
+  // reads up to them).
+  std::string text;
+  for (const char c : utf8) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
   const DWORD which = error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
   HANDLE handle = GetStdHandle(which);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {

@@ -26,7 +26,8 @@ constexpr DWORD kCommandTimeoutMs = 10000;
 struct CommandResult {
   bool ended = false;
   DWORD exitCode = 0;
-  std::string out, err;
+  std::string out, err;  // with the lines' CR LF read as LF
+  bool crlf = true;      // every line ended with CR LF, as a Windows program's
 };
 
 // A pipe whose write end the child inherits and whose read end a thread of
@@ -143,8 +144,24 @@ class Command {
 
 // Runs tarnavel.exe with these arguments as a script would and waits for it
 // to end.
+// The output read line by line: CR LF becomes LF, and whether every line
+// ended so is noted.
+CommandResult inLines(CommandResult r) {
+  for (std::string* text : {&r.out, &r.err}) {
+    std::string lf;
+    for (std::size_t i = 0; i < text->size(); ++i) {
+      const char c = (*text)[i];
+      if (c == '\n' && (i == 0 || (*text)[i - 1] != '\r')) r.crlf = false;
+      if (c == '\r' && i + 1 < text->size() && (*text)[i + 1] == '\n') continue;
+      lf += c;
+    }
+    *text = std::move(lf);
+  }
+  return r;
+}
+
 CommandResult runCommand(Ctx& ctx, const std::wstring& args) {
-  return Command(ctx, args).finish(kCommandTimeoutMs);
+  return inLines(Command(ctx, args).finish(kCommandTimeoutMs));
 }
 
 std::string quotedBytes(const std::string& s) {
@@ -162,6 +179,7 @@ CommandResult expectCommand(Ctx& ctx, const std::wstring& args, DWORD status,
   ctx.check(r.exitCode == status, what + " ended with " + std::to_string(r.exitCode) +
                                       ", expected " + std::to_string(status) + " (out " +
                                       quotedBytes(r.out) + ", err " + quotedBytes(r.err) + ")");
+  ctx.check(r.crlf, what + " ended a line with LF alone");
   ctx.check(out == "*" || r.out == out,
             what + " printed " + quotedBytes(r.out) + ", expected " + quotedBytes(out));
   ctx.check(err == "*" || r.err == err,
@@ -283,8 +301,8 @@ void commandLineCase(Ctx& ctx) {
     ctx.require(ok, "could not write " + utf8(script));
   }
   const CommandResult batch =
-      Command(ctx, L"/c \"" + script + L"\"", std::wstring(system) + L"\\cmd.exe")
-          .finish(kCommandTimeoutMs);
+      inLines(Command(ctx, L"/c \"" + script + L"\"", std::wstring(system) + L"\\cmd.exe")
+                  .finish(kCommandTimeoutMs));
   DeleteFileW(script.c_str());
   ctx.note("the batch file printed " + quotedBytes(batch.out) + " and on errors " +
            quotedBytes(batch.err) + ", ended " + std::to_string(batch.exitCode));
@@ -374,7 +392,7 @@ void commandLineStartCase(Ctx& ctx) {
   freshSettings(ctx);
   ctx.require(writeSetting(kStartStop, L"Off"), "could not write \"StartStopState\"");
   Command started(ctx, L"--on");
-  const std::string refusal = utf8(kQueueEmpty) + "\n";
+  const std::string refusal = utf8(kQueueEmpty) + "\r\n";
   ctx.check(waitUntil([&] { return started.errorsSoFar() == refusal; }, kStartTimeoutMs),
             "a start with --on and an empty queue printed on errors " +
                 quotedBytes(started.errorsSoFar()) + ", expected " + quotedBytes(refusal));
