@@ -17,6 +17,8 @@ std::vector<Case> hostileCases();
 std::vector<Case> hostileWindowCases();
 // The Options box and its choices for screens left to run on their own.
 std::vector<Case> unattendedCases();
+// RestartCases.cpp
+std::vector<Case> restartCases();
 // Not a test: the window set up for the README's screenshot (--picture).
 std::vector<Case> pictureCases();
 // The hover pointer, with and without the cursor file beside the program.
