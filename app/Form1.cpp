@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "core/Calendar.h"
+#include "core/Chars.h"
 #include "core/Main.h"
 #include "core/Numbers.h"
 #include "core/Request.h"
@@ -60,7 +61,9 @@ Form1::Form1(Form1Controls& ui, Services& sys)
       hook_(sys.hook, ui.HookTimer, report_),
       startUp_(cx_),
       reopened_(cx_, queue_),
-      unattended_(cx_, reopened_) {
+      unattended_(cx_, reopened_),
+      restarts_(cx_, reopened_, unattended_) {
+  timer_.restarts = &restarts_;
   timer_.unattended = &unattended_;
   unattended_.showHeld = [this](bool held) {
     cSysTray1.setTrayTip(held ? kStatusPaused : kDisplayName);
@@ -131,6 +134,7 @@ void Form1::Form_Load() {
   g.step(254, [&] { hook_.install(); });
   // The Options box's choices, which report their own failures.
   unattended_.load();
+  restarts_.load();
 }
 
 void Form1::restoreSettings(Guard& g) {
@@ -296,6 +300,40 @@ void Form1::onDoubleClick(Ctl control) {
   if (control == Ctl::ListView1) ListView1_DblClick();
   if (control == Ctl::ListView2)
     unguarded("Form1.ListView2_DblClick", [&] { ListView2_DblClick(); });
+}
+
+void Form1::onRightClick(Ctl control) {
+  if (control == Ctl::ListView2) ListView2_StartCommand();
+}
+
+void Form1::ListView2_StartCommand() {
+  Guard g(report_, "Form1.ListView2_StartCommand");
+  const int row = g.value(100, 0, [&] { return ui_.ListView2.selected(); });
+  if (row == 0) return;
+  int chosen = 0;
+  g.step(102, [&] { chosen = sys_.dialogs.popupMenu({std::string(kStartCommandItem)}); });
+  if (chosen != 1) return;
+  // The row's command, else the program recorded for it, quoted.
+  std::string preset;
+  g.step(104, [&] {
+    preset = restarts_.commands().commandOf(row);
+    if (!preset.empty()) return;
+    reopened_.sync();
+    const auto index = static_cast<std::size_t>(row - 1);
+    const auto& entries = reopened_.entries();
+    if (index < entries.size() && !entries[index].program.empty()) {
+      preset = "\"" + entries[index].program + "\"";
+    }
+  });
+  // No switch takes the foreground from the prompt while the user is in it.
+  TimerPause pause(ui_);
+  pause.pause(g, 106, 108, 110, 112);
+  std::optional<std::string> answer;
+  g.step(114, [&] { answer = sys_.dialogs.inputBox(kStartCommandPrompt, appTitle_, preset); });
+  if (answer) {
+    g.step(116, [&] { restarts_.commands().setCommand(row, trimBlanks(*answer)); });
+  }
+  pause.resume(g, 118, 120, 122);
 }
 
 void Form1::onChange(Ctl control) {

@@ -18,6 +18,7 @@
 #include "queue/WindowList.h"
 #include "switching/Hotkey.h"
 #include "switching/Monitoring.h"
+#include "switching/Restarts.h"
 #include "switching/ScheduleSettings.h"
 #include "switching/SwitchTimer.h"
 #include "switching/Unattended.h"
@@ -68,6 +69,7 @@ class Form1 final : public FormEvents {
   void onHookTimer() override { HookTimer_Timer(); }
   void onClick(Ctl control) override;
   void onDoubleClick(Ctl control) override;
+  void onRightClick(Ctl control) override;
   void onChange(Ctl control) override;
   void onFocus(Ctl control, bool gained) override;
   void onMouseMove(Ctl control) override;
@@ -98,6 +100,8 @@ class Form1 final : public FormEvents {
   void PushButton10_Click();  // Help
   void ListView1_DblClick();
   void ListView2_DblClick();
+  // The queue's shortcut menu: "Start Command..." for the selected row.
+  void ListView2_StartCommand();
   void Timer1_Timer();
   void TrayTimer_Timer();
   void HookTimer_Timer();
@@ -173,6 +177,7 @@ class Form1 final : public FormEvents {
   StartUp startUp_;
   ReopenedWindows reopened_;
   Unattended unattended_;
+  Restarts restarts_;
 };
 
 }  // namespace tarnavel

@@ -69,6 +69,7 @@ struct Services {
   platform::IRunEntry& run;
   platform::INotifyArea& tray;
   platform::IUserInput& input;
+  platform::IProcesses& processes;
 };
 
 }  // namespace tarnavel

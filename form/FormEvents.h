@@ -30,6 +30,9 @@ class FormEvents {
   virtual void onSessionResumed() = 0;
   virtual void onClick(Ctl control) = 0;
   virtual void onDoubleClick(Ctl control) = 0;
+  // A right click on a control (a list selects the row under the pointer
+  // first).
+  virtual void onRightClick(Ctl control) = 0;
   // A change the user made (never one made by setting a value from code).
   virtual void onChange(Ctl control) = 0;
   virtual void onFocus(Ctl control, bool gained) = 0;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -21,6 +22,9 @@ class IDialogs {
   // The typed answer, or nothing when the user cancelled.
   virtual std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                               std::string_view preset) = 0;
+  // A shortcut menu of these items at the pointer: the chosen item's
+  // number from 1, or 0 when none was chosen.
+  virtual int popupMenu(const std::vector<std::string>& items) = 0;
   // The Options box, showing the choices as given. Every change the user
   // makes reaches changed at once, with all the choices as they now stand;
   // the box returns when it is closed.
@@ -50,6 +54,8 @@ class IWindowSystem {
   virtual Hwnd32 foregroundWindow() = 0;
   // The thread that created the window; 0 when it is gone.
   virtual std::uint32_t threadOf(Hwnd32 window) = 0;
+  // The process that created the window; 0 when it is gone.
+  virtual std::uint32_t processOf(Hwnd32 window) = 0;
   // The calling thread: the program's UI thread.
   virtual std::uint32_t ownThread() = 0;
   // The window's thread takes a message within the time: SendMessageTimeout
@@ -150,6 +156,16 @@ class IRunEntry {
   virtual void add(std::string_view name, std::string_view command) = 0;
   // Removing an entry that is not there is no failure.
   virtual void remove(std::string_view name) = 0;
+};
+
+// Starting a program: the user's own command line, split as Windows splits
+// it, with no shell and no console window, in the folder of its program.
+class IProcesses {
+ public:
+  virtual ~IProcesses() = default;
+  // The new process's id; throws AppError with the system's reason when it
+  // cannot start.
+  virtual std::uint32_t start(std::string_view commandLine) = 0;
 };
 
 // The system-wide keyboard hook that watches the T key for the toggle chord.

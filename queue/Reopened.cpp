@@ -112,16 +112,45 @@ bool ReopenedWindows::findAgain(int row) {
     }
   }
   if (match == 0) return false;
+  bind(row, match);
+  return true;
+}
 
-  const std::string text = std::to_string(match);
+void ReopenedWindows::bind(int row, Hwnd32 window) {
+  auto& windows = cx_.sys.windows;
+  auto& list = cx_.ui.ListView2;
+  const auto index = static_cast<std::size_t>(row - 1);
+  const std::string text = std::to_string(window);
   list.setText(row, kHandleText, text);
   list.setText(row, kStatus, kValid);
   queue_.save();
   if (index < entries_.size()) {
-    entries_[index] = {text, windows.programPath(match), windows.windowClass(match)};
+    entries_[index] = {text, windows.programPath(window), windows.windowClass(window)};
     store();
   }
-  return true;
+}
+
+bool ReopenedWindows::takeWindowOf(int row, std::uint32_t process) {
+  auto& windows = cx_.sys.windows;
+  auto& list = cx_.ui.ListView2;
+  const int listed = ListTopWindows(table_, windows, cx_.ui.Form.handle());
+  std::unordered_set<Hwnd32> queued;
+  for (int i = 1; i <= list.count(); ++i) {
+    if (const auto h = handleOf(list.text(i, kHandleText))) queued.insert(*h);
+  }
+  // Of its windows, the one with the row's title first.
+  const std::string title = list.text(row, kTitle);
+  for (const bool sameTitle : {true, false}) {
+    for (int k = 0; k < listed; ++k) {
+      const Hwnd32 h = table_[k].handle;
+      if (sameTitle && table_[k].title != title) continue;
+      if (!queued.contains(h) && windows.processOf(h) == process) {
+        bind(row, h);
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace tarnavel

@@ -8,6 +8,7 @@
 // again from its window as it is now.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,9 @@ class ReopenedWindows {
   // queued. Found, the row names it, is "Valid", and the queue and the
   // record are stored.
   bool findAgain(int row);
+  // A listed window of this process (one started to bring the row's window
+  // back) that is not queued becomes the row's, as one found again does.
+  bool takeWindowOf(int row, std::uint32_t process);
 
   const std::vector<ProgramRecord>& entries() const { return entries_; }
 
@@ -60,6 +64,7 @@ class ReopenedWindows {
   ProgramRecord recordOf(const std::string& handleText);
   std::optional<Hwnd32> handleOf(const std::string& text) const;
   void store();
+  void bind(int row, Hwnd32 window);
 
   Context& cx_;
   SwitchQueue& queue_;

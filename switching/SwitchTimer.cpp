@@ -131,6 +131,7 @@ void SwitchTimer::Timer1_Timer() {
   Guard g(cx_.report, "Form1.Timer1_Timer");
   auto& queue = cx_.ui.ListView2;
   auto& c = countdown;
+  if (restarts != nullptr) restarts->tick();
   if (holds()) return;
   // Every tick counts for the daily and weekly moments, also one that finds
   // the queue empty: a moment that passed meanwhile is not caught later.
@@ -271,6 +272,9 @@ void SwitchTimer::switchSequence(Guard& g, const SequenceLabels& l, bool weekly,
   for (std::size_t k = 0; k < std::size(choices); ++k) {
     if (g.test(l.showTests[k], [&] { return choices[k].option.value(); })) {
       g.step(l.showCalls[k], [&] {
+        // A row whose window is gone starts its program again; the turn
+        // itself goes on as it would without.
+        if (restarts != nullptr) restarts->atTurn(c.QueueIndex);
         if (unattended != nullptr && unattended->decidesTurns()) {
           const int row = unattended->turnFor(c.QueueIndex);
           if (row == 0) {

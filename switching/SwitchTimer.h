@@ -5,6 +5,7 @@
 
 #include "form/Context.h"
 #include "switching/Countdown.h"
+#include "switching/Restarts.h"
 #include "switching/ScheduleSettings.h"
 #include "switching/Unattended.h"
 
@@ -57,6 +58,8 @@ class SwitchTimer {
   Countdown countdown;
   // The Options box's choices; without them the tick is as it always was.
   Unattended* unattended = nullptr;
+  // Starting a gone window's program again; nothing when none is set.
+  Restarts* restarts = nullptr;
 };
 
 }  // namespace tarnavel

@@ -467,6 +467,7 @@ bool ListView::visible() const {
 
 std::optional<ControlEvent> ListView::notify(const NMHDR& header) {
   if (header.code == NM_DBLCLK) return ControlEvent{ControlEvent::Kind::DoubleClick, id()};
+  if (header.code == NM_RCLICK) return ControlEvent{ControlEvent::Kind::RightClick, id()};
   return std::nullopt;
 }
 

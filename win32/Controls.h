@@ -24,7 +24,7 @@ namespace tarnavel::win32 {
 
 // A notification turned into what the logic hears.
 struct ControlEvent {
-  enum class Kind { Click, DoubleClick, Change, FocusGained, FocusLost };
+  enum class Kind { Click, DoubleClick, RightClick, Change, FocusGained, FocusLost };
   Kind kind;
   Ctl control;
   friend bool operator==(const ControlEvent&, const ControlEvent&) = default;

@@ -345,6 +345,24 @@ HWND Dialogs::owner() const {
   return main != nullptr && IsWindowVisible(main) ? main : nullptr;
 }
 
+int Dialogs::popupMenu(const std::vector<std::string>& items) {
+  const HWND main = owner_.window();
+  const MenuHandle menu(CreatePopupMenu());
+  if (!menu || main == nullptr) return 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    AppendMenuW(menu.get(), MF_STRING, i + 1, widen(items[i]).c_str());
+  }
+  POINT at{};
+  GetCursorPos(&at);
+  // The menu closes when the user clicks elsewhere only while its owner is
+  // the foreground window; the null message lets the next click through.
+  SetForegroundWindow(main);
+  const int chosen = static_cast<int>(TrackPopupMenu(
+      menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, main, nullptr));
+  PostMessageW(main, WM_NULL, 0, 0);
+  return chosen;
+}
+
 int Dialogs::messageBox(std::string_view text, int style, std::string_view title) {
   const HWND parent = owner();
   UINT flags = static_cast<UINT>(style);

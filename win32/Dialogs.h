@@ -24,6 +24,7 @@ class Dialogs final : public platform::IDialogs {
   int messageBox(std::string_view text, int style, std::string_view title) override;
   // A box with the prompt, OK and Cancel, and an edit holding the preset,
   // selected. The typed text on OK; nothing on Cancel, Escape or close.
+  int popupMenu(const std::vector<std::string>& items) override;
   std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                       std::string_view preset) override;
   // A small box of the Options' choices with a Close button (Enter and

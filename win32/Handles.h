@@ -100,6 +100,13 @@ struct WindowTraits {
   static void close(Handle h) noexcept { DestroyWindow(h); }
 };
 
+// A shortcut menu made for one use.
+struct MenuTraits {
+  using Handle = HMENU;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { DestroyMenu(h); }
+};
+
 using Font = Owned<FontTraits>;
 using Icon = Owned<IconTraits>;
 using Cursor = Owned<CursorTraits>;
@@ -110,6 +117,7 @@ using KernelHandle = Owned<KernelTraits>;
 using Window = Owned<WindowTraits>;
 using Library = Owned<LibraryTraits>;
 using SessionWatch = Owned<SessionWatchTraits>;
+using MenuHandle = Owned<MenuTraits>;
 
 // A registered window class, unregistered when its owner goes. The windows of
 // the class must be gone by then.

@@ -533,6 +533,7 @@ void MainWindow::raise(const ControlEvent& event) {
   switch (event.kind) {
     case Kind::Click: deliver([&](FormEvents& e) { e.onClick(event.control); }); break;
     case Kind::DoubleClick: deliver([&](FormEvents& e) { e.onDoubleClick(event.control); }); break;
+    case Kind::RightClick: deliver([&](FormEvents& e) { e.onRightClick(event.control); }); break;
     case Kind::Change: deliver([&](FormEvents& e) { e.onChange(event.control); }); break;
     case Kind::FocusGained:
     case Kind::FocusLost:

@@ -1,6 +1,7 @@
 #include "win32/Services.h"
 
 #include <dwmapi.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <memory>
@@ -55,6 +56,12 @@ std::uint32_t WindowSystem::threadOf(Hwnd32 window) {
   return GetWindowThreadProcessId(toHwnd(window), nullptr);
 }
 
+std::uint32_t WindowSystem::processOf(Hwnd32 window) {
+  DWORD process = 0;
+  if (GetWindowThreadProcessId(toHwnd(window), &process) == 0) return 0;
+  return process;
+}
+
 std::uint32_t WindowSystem::ownThread() {
   return GetCurrentThreadId();
 }
@@ -107,7 +114,7 @@ std::string processPath(DWORD process) {
   }
 }
 
-DWORD processOf(HWND window) {
+DWORD processOfWindow(HWND window) {
   DWORD process = 0;
   if (GetWindowThreadProcessId(window, &process) == 0) return 0;
   return process;
@@ -123,13 +130,13 @@ constexpr const wchar_t* kStoreAppClass = L"Windows.UI.Core.CoreWindow";
 
 std::string WindowSystem::programPath(Hwnd32 window) {
   const HWND hwnd = toHwnd(window);
-  const DWORD process = processOf(hwnd);
+  const DWORD process = processOfWindow(hwnd);
   if (process == 0) return {};
   wchar_t name[32] = {};
   if (GetClassNameW(hwnd, name, 32) > 0 && std::wstring_view(name) == kStoreFrameClass) {
     for (HWND child = FindWindowExW(hwnd, nullptr, kStoreAppClass, nullptr); child != nullptr;
          child = FindWindowExW(hwnd, child, kStoreAppClass, nullptr)) {
-      const DWORD app = processOf(child);
+      const DWORD app = processOfWindow(child);
       if (app != 0 && app != process) return processPath(app);
     }
     return {};
@@ -176,7 +183,7 @@ std::optional<DWORD> integrityOf(HANDLE process) {
 
 // A process we may not open at all is not reported: its level is unknown.
 bool WindowSystem::runsAbove(Hwnd32 window) {
-  const DWORD process = processOf(toHwnd(window));
+  const DWORD process = processOfWindow(toHwnd(window));
   if (process == 0) return false;
   const KernelHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
   if (!opened) return false;
@@ -386,6 +393,33 @@ TimeFormat Locale::timeFormat() {
   if (auto v = localeText(LOCALE_S1159)) format.am = *v;
   if (auto v = localeText(LOCALE_S2359)) format.pm = *v;
   return format;
+}
+
+std::uint32_t Processes::start(std::string_view commandLine) {
+  std::wstring line = widen(commandLine);
+  // The program is the first of the line's arguments, as Windows splits
+  // them; it starts in its own folder (a bare name: in ours).
+  std::wstring folder;
+  int count = 0;
+  if (LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count)) {
+    if (count > 0) {
+      const std::wstring program = argv[0];
+      const auto slash = program.find_last_of(L"\\/");
+      if (slash != std::wstring::npos) folder = program.substr(0, slash + 1);
+    }
+    LocalFree(argv);
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
+                      CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
+    throw AppError::system(systemMessage(GetLastError()));
+  }
+  const KernelHandle process(started.hProcess);
+  const KernelHandle thread(started.hThread);
+  return started.dwProcessId;
 }
 
 }  // namespace tarnavel::win32

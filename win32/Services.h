@@ -25,6 +25,7 @@ class WindowSystem final : public platform::IWindowSystem {
   bool setForeground(Hwnd32 window) override;
   Hwnd32 foregroundWindow() override;
   std::uint32_t threadOf(Hwnd32 window) override;
+  std::uint32_t processOf(Hwnd32 window) override;
   std::uint32_t ownThread() override;
   bool answers(Hwnd32 window, int milliseconds) override;
   bool attachInput(std::uint32_t thread, std::uint32_t to, bool attach) override;
@@ -47,6 +48,13 @@ class UserInput final : public platform::IUserInput {
  public:
   std::uint32_t lastInputTick() override;
   std::uint32_t tickCount() override;
+};
+
+// CreateProcessW with the command line as the user wrote it: no shell, no
+// console window, the program's own folder as the working folder.
+class Processes final : public platform::IProcesses {
+ public:
+  std::uint32_t start(std::string_view commandLine) override;
 };
 
 // The settings in the registry: one REG_SZ value per key under

@@ -47,6 +47,7 @@ int run(HINSTANCE instance, const CommandRequest& request) {
   RunEntry run;
   NotifyArea tray(instance, window);
   UserInput input;
+  Processes processes;
 
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
@@ -59,7 +60,8 @@ int run(HINSTANCE instance, const CommandRequest& request) {
                     .hook = hook,
                     .run = run,
                     .tray = tray,
-                    .input = input};
+                    .input = input,
+                    .processes = processes};
 
   Form1 form(controls, services);
   window.connect(&form);

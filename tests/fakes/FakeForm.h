@@ -96,6 +96,7 @@ struct FakeForm {
   FakeMessageLoop loop;
   FakeKeyboardHook hook;
   FakeRunEntry run;
+  FakeProcesses processes;
   FakeNotifyArea tray;
   // Outside the failure plan: the program asks it only for choices that
   // are off unless a test turns them on.
@@ -153,7 +154,8 @@ struct FakeForm {
                     .hook = hook,
                     .run = run,
                     .tray = tray,
-                    .input = input};
+                    .input = input,
+                    .processes = processes};
 
   // A second start of the program hands the running copy a request, as the
   // system carries WM_COPYDATA: the bytes are the receiver's to read only

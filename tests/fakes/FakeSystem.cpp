@@ -201,6 +201,13 @@ std::uint32_t FakeWindowSystem::threadOf(Hwnd32 window) {
   return w == nullptr ? 0 : threadId(*w);
 }
 
+std::uint32_t FakeWindowSystem::processOf(Hwnd32 window) {
+  reads("processOf");
+  const Window* w = find(window);
+  if (w == nullptr) return 0;
+  return w->process != 0 ? w->process : static_cast<std::uint32_t>(w->handle) + 500000;
+}
+
 std::uint32_t FakeWindowSystem::ownThread() {
   reads("ownThread");
   return kOwnThread;

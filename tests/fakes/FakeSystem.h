@@ -40,6 +40,12 @@ class FakeDialogs : public platform::IDialogs, public Watched {
   int messageBox(std::string_view text, int style, std::string_view title) override;
   std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                       std::string_view preset) override;
+  int popupMenu(const std::vector<std::string>& items) override {
+    acts("popupMenu");
+    menus.push_back(items);
+    if (whileShown) whileShown();
+    return menuChoice;
+  }
   // Shows the box: records what it showed, then makes the edits in order,
   // each a change of the user's on the choices as they stand.
   void optionsBox(std::string_view title, const UnattendedChoices& current,
@@ -47,6 +53,9 @@ class FakeDialogs : public platform::IDialogs, public Watched {
 
   std::vector<Shown> boxes;
   std::vector<Asked> prompts;
+  // The shortcut menus shown, and the item the user chooses (0: none).
+  std::vector<std::vector<std::string>> menus;
+  int menuChoice = 0;
   // Answers for the input boxes, in order; nothing left means Cancel.
   std::deque<std::optional<std::string>> answers;
   // Runs while a box is up, as the messages dispatched under it would.
@@ -87,6 +96,8 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
     bool cloaked = false;
     // Its program runs as administrator while we do not.
     bool above = false;
+    // The process that made it: one of its own unless a test says.
+    std::uint32_t process = 0;
   };
 
   // A new window on top of the Z order; its handle.
@@ -109,6 +120,7 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
   bool setForeground(Hwnd32 window) override;
   Hwnd32 foregroundWindow() override;
   std::uint32_t threadOf(Hwnd32 window) override;
+  std::uint32_t processOf(Hwnd32 window) override;
   std::uint32_t ownThread() override;
   bool answers(Hwnd32 window, int milliseconds) override;
   bool attachInput(std::uint32_t thread, std::uint32_t to, bool attach) override;
@@ -299,6 +311,21 @@ class FakeNotifyArea : public platform::INotifyArea, public Watched {
   bool accepts = true;
   bool shown = false;
   int startingFor = 0;
+};
+
+// Programs started: each command line, the process it became, or the reason
+// it could not start.
+class FakeProcesses : public platform::IProcesses, public Watched {
+ public:
+  std::uint32_t start(std::string_view commandLine) override {
+    acts("start", commandLine);
+    started.emplace_back(commandLine);
+    if (!refusal.empty()) throw AppError::system(refusal);
+    return nextProcess++;
+  }
+  std::vector<std::string> started;
+  std::string refusal;  // set: no command starts, for this reason
+  std::uint32_t nextProcess = 7000;
 };
 
 class FakeRunEntry : public platform::IRunEntry, public Watched {

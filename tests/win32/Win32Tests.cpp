@@ -71,6 +71,7 @@ class Recorder final : public FormEvents {
   void onHookTimer() override { heard.push_back({"hook timer"}); }
   void onClick(Ctl c) override { heard.push_back({"click", c}); }
   void onDoubleClick(Ctl c) override { heard.push_back({"dblclick", c}); }
+  void onRightClick(Ctl c) override { heard.push_back({"rightclick", c}); }
   void onChange(Ctl c) override { heard.push_back({"change", c}); }
   void onFocus(Ctl c, bool gained) override { heard.push_back({gained ? "focus+" : "focus-", c}); }
   void onMouseMove(Ctl c) override { heard.push_back({"move", c}); }
@@ -1099,6 +1100,7 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
   fake::FakeRunEntry run;
   fake::FakeNotifyArea tray;
   fake::FakeUserInput input;
+  fake::FakeProcesses processes;
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
                     .windows = windows,
@@ -1110,7 +1112,8 @@ TEST_F(WindowTest, TwoBadBoxesShowOneBoxAndTheFocusStaysInTheFirst) {
                     .hook = hook,
                     .run = run,
                     .tray = tray,
-                    .input = input};
+                    .input = input,
+                    .processes = processes};
   Form1 form(controls, services);
   window.connect(&form);
   window.setVisible(true);
@@ -1784,6 +1787,25 @@ TEST(Foreground, AThreadThatTakesNoMessagesIsNotAttachedTo) {
   EXPECT_EQ(windows.threadOf(toHwnd32(ours.get())), windows.ownThread());
 }
 
+TEST(Processes, ACommandLineStartsItsProgramOrSaysWhyNot) {
+  Processes processes;
+  // This very program, as Windows splits a quoted path with arguments.
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::uint32_t started =
+      processes.start("\"" + narrow(self) + "\" --gtest_filter=NoSuchTest --gtest_brief=1");
+  EXPECT_NE(started, 0u);
+  const KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, started));
+  ASSERT_TRUE(process);
+  EXPECT_EQ(WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
+  try {
+    processes.start("\"C:\\No such folder\\nothing.exe\" --on");
+    ADD_FAILURE() << "a program that is not there started";
+  } catch (const AppError& e) {
+    EXPECT_FALSE(std::string(e.what()).empty());
+  }
+}
+
 TEST(WindowSystem, OurWindowIsSeenAndOfOurOwnLevelAndProgram) {
   WindowSystem windows;
   const Window ours = ownTopWindow(L"board");
@@ -1797,6 +1819,7 @@ TEST(WindowSystem, OurWindowIsSeenAndOfOurOwnLevelAndProgram) {
   EXPECT_EQ(level, integrityOf(GetCurrentProcess()));
   const std::string path = windows.programPath(toHwnd32(ours.get()));
   EXPECT_TRUE(path.ends_with("tarnavel_win32_tests.exe")) << path;
+  EXPECT_EQ(windows.processOf(toHwnd32(ours.get())), GetCurrentProcessId());
 }
 
 // A Store app's frame names the app inside it; a frame whose app window is
