@@ -69,6 +69,8 @@ struct Services {
   platform::IRunEntry& run;
   platform::INotifyArea& tray;
   platform::IUserInput& input;
+  platform::ILogFiles& logFiles;
+  platform::IPowerRequest& power;
 };
 
 }  // namespace tarnavel

@@ -24,8 +24,10 @@ class IDialogs {
   // The Options box, showing the choices as given. Every change the user
   // makes reaches changed at once, with all the choices as they now stand;
   // the box returns when it is closed.
+  // openLogFolder runs when the user asks for the log's folder.
   virtual void optionsBox(std::string_view title, const UnattendedChoices& current,
-                          const std::function<void(const UnattendedChoices&)>& changed) = 0;
+                          const std::function<void(const UnattendedChoices&)>& changed,
+                          const std::function<void()>& openLogFolder) = 0;
 };
 
 // Other applications' top-level windows.
@@ -171,6 +173,34 @@ class INotifyArea {
   virtual bool notify(TrayCommand command, const TrayRecord& record) = 0;
   // The program's own small icon, the one the notification area shows.
   virtual IconHandle appIcon() = 0;
+};
+
+// The program's log: its folder (%LOCALAPPDATA%\Tarnavel) and the files in
+// it. Refusals throw AppError.
+class ILogFiles {
+ public:
+  virtual ~ILogFiles() = default;
+  // The folder's path, without a closing backslash; created when absent.
+  virtual std::string folder() = 0;
+  // The file's size in bytes; nothing when there is no such file.
+  virtual std::optional<std::uint64_t> size(std::string_view path) = 0;
+  // Renames the file, replacing one of the new name (MoveFileEx with
+  // MOVEFILE_REPLACE_EXISTING).
+  virtual void replace(std::string_view from, std::string_view to) = 0;
+  // Appends the bytes at the file's end, creating it when absent.
+  virtual void append(std::string_view path, std::string_view bytes) = 0;
+  // Opens the folder in the shell's file browser.
+  virtual void openFolder(std::string_view path) = 0;
+};
+
+// A request to the power plan that keeps the display on and the computer
+// awake. The system counts the requests: each request() needs its clear().
+// Refusals throw AppError. The program's end clears whatever is left.
+class IPowerRequest {
+ public:
+  virtual ~IPowerRequest() = default;
+  virtual void request() = 0;
+  virtual void clear() = 0;
 };
 
 // Running the thread's pending window messages, and ending the program.

@@ -40,6 +40,7 @@ void Monitoring::start(Guard& g, const OnLabels& l, std::optional<std::string_vi
   g.step(l.check, [&] { times_.CheckTimeBeforeCwitch(); });
   if (l.minimise != 0) g.step(l.minimise, [&] { ui.Form.setState(WindowState::Minimized); });
   g.step(l.caption, [&] { ui.PushButton2.setCaption(kTurnOff); });
+  if (changed) changed();
   if (g.test(l.rebaseTest, [&] { return ui.Option1.value() || ui.Option2.value(); })) {
     g.step(l.rebase, [&] { countdown_.rebase(SecondsToSwitchTime(cx_.sys.clock, ui.dtpWeekly)); });
   }
@@ -57,6 +58,7 @@ void Monitoring::showOff(Guard& g, const OffLabels& l, std::string_view buttonCa
   g.step(l.bar, [&] { ui.ProgressBar1.setValue(0); });
   g.step(l.bar, [&] { ui.ProgressBar1.setCaption(kProgressBarText); });
   g.step(l.caption, [&] { ui.PushButton2.setCaption(buttonCaption); });
+  if (changed) changed();
 }
 
 }  // namespace tarnavel
