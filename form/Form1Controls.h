@@ -69,8 +69,9 @@ struct Services {
   platform::IRunEntry& run;
   platform::INotifyArea& tray;
   platform::IUserInput& input;
-  platform::ILogFiles& logFiles;
-  platform::IPowerRequest& power;
+  // Left out, nothing is logged and the power plan is never asked.
+  platform::ILogFiles& logFiles = platform::noLogFiles();
+  platform::IPowerRequest& power = platform::noPowerRequest();
 };
 
 }  // namespace tarnavel

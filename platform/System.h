@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -202,6 +203,30 @@ class IPowerRequest {
   virtual void request() = 0;
   virtual void clear() = 0;
 };
+
+// For callers that keep no log and make no power request: the log's files
+// refuse everything (nothing is ever written), the request does nothing.
+class NoLogFiles final : public ILogFiles {
+ public:
+  std::string folder() override { throw std::runtime_error("No log"); }
+  std::optional<std::uint64_t> size(std::string_view) override { return std::nullopt; }
+  void replace(std::string_view, std::string_view) override {}
+  void append(std::string_view, std::string_view) override {}
+  void openFolder(std::string_view) override { throw std::runtime_error("No log"); }
+};
+class NoPowerRequest final : public IPowerRequest {
+ public:
+  void request() override {}
+  void clear() override {}
+};
+inline NoLogFiles& noLogFiles() {
+  static NoLogFiles none;
+  return none;
+}
+inline NoPowerRequest& noPowerRequest() {
+  static NoPowerRequest none;
+  return none;
+}
 
 // Running the thread's pending window messages, and ending the program.
 class IMessageLoop {

@@ -13,6 +13,7 @@
 #include "win32/Console.h"
 #include "win32/Dialogs.h"
 #include "win32/KeyboardHook.h"
+#include "win32/LogFiles.h"
 #include "win32/MainWindow.h"
 #include "win32/MessageLoop.h"
 #include "win32/Messages.h"
@@ -47,6 +48,8 @@ int run(HINSTANCE instance, const CommandRequest& request) {
   RunEntry run;
   NotifyArea tray(instance, window);
   UserInput input;
+  LogFiles logFiles;
+  PowerRequest power;
 
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
@@ -59,7 +62,9 @@ int run(HINSTANCE instance, const CommandRequest& request) {
                     .hook = hook,
                     .run = run,
                     .tray = tray,
-                    .input = input};
+                    .input = input,
+                    .logFiles = logFiles,
+                    .power = power};
 
   Form1 form(controls, services);
   window.connect(&form);
