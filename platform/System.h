@@ -195,8 +195,9 @@ class ILogFiles {
 };
 
 // A request to the power plan that keeps the display on and the computer
-// awake. The system counts the requests: each request() needs its clear().
-// Refusals throw AppError. The program's end clears whatever is left.
+// awake, until it is cleared. Each request() is followed by its clear()
+// before the next request(); a clear() without one is refused. Refusals
+// throw AppError. The program's end clears whatever is left.
 class IPowerRequest {
  public:
   virtual ~IPowerRequest() = default;

@@ -40,13 +40,13 @@ void Monitoring::start(Guard& g, const OnLabels& l, std::optional<std::string_vi
   g.step(l.check, [&] { times_.CheckTimeBeforeCwitch(); });
   if (l.minimise != 0) g.step(l.minimise, [&] { ui.Form.setState(WindowState::Minimized); });
   g.step(l.caption, [&] { ui.PushButton2.setCaption(kTurnOff); });
-  if (changed) changed();
   if (g.test(l.rebaseTest, [&] { return ui.Option1.value() || ui.Option2.value(); })) {
     g.step(l.rebase, [&] { countdown_.rebase(SecondsToSwitchTime(cx_.sys.clock, ui.dtpWeekly)); });
   }
   g.step(l.index, [&] { countdown_.QueueIndex = 1; });
   g.step(l.enable, [&] { ui.Timer1.setEnabled(true); });
   g.step(l.interval, [&] { ui.Timer1.setInterval(kTickMilliseconds); });
+  if (changed) changed();
 }
 
 void Monitoring::showOff(Guard& g, const OffLabels& l, std::string_view buttonCaption) {

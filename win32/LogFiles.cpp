@@ -84,40 +84,22 @@ void LogFiles::openFolder(std::string_view path) {
 }
 
 PowerRequest::~PowerRequest() {
-  if (handle_ == nullptr) return;
-  for (; set_ > 0; --set_) {
-    PowerClearRequest(handle_, PowerRequestDisplayRequired);
-    PowerClearRequest(handle_, PowerRequestSystemRequired);
-  }
-  CloseHandle(handle_);
+  if (requested_) SetThreadExecutionState(ES_CONTINUOUS);
 }
 
 void PowerRequest::request() {
-  if (handle_ == nullptr) {
-    REASON_CONTEXT reason{};
-    reason.Version = POWER_REQUEST_CONTEXT_VERSION;
-    reason.Flags = POWER_REQUEST_CONTEXT_SIMPLE_STRING;
-    wchar_t text[] = L"Tarnavel is switching between windows on this display.";
-    reason.Reason.SimpleReasonString = text;
-    const HANDLE made = PowerCreateRequest(&reason);
-    if (made == INVALID_HANDLE_VALUE || made == nullptr) refused(GetLastError());
-    handle_ = made;
+  // The state stays until the next call with ES_CONTINUOUS; it is the
+  // thread's own, and the UI thread is the one that lives as long as we do.
+  if (SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED) == 0) {
+    refused(ERROR_INVALID_PARAMETER);
   }
-  if (!PowerSetRequest(handle_, PowerRequestDisplayRequired)) refused(GetLastError());
-  if (!PowerSetRequest(handle_, PowerRequestSystemRequired)) {
-    const DWORD code = GetLastError();
-    PowerClearRequest(handle_, PowerRequestDisplayRequired);
-    refused(code);
-  }
-  ++set_;
+  requested_ = true;
 }
 
 void PowerRequest::clear() {
-  if (handle_ == nullptr || set_ == 0) refused(ERROR_INVALID_PARAMETER);
-  const bool display = PowerClearRequest(handle_, PowerRequestDisplayRequired) != 0;
-  const bool system = PowerClearRequest(handle_, PowerRequestSystemRequired) != 0;
-  --set_;
-  if (!display || !system) refused(GetLastError());
+  if (!requested_) refused(ERROR_INVALID_PARAMETER);
+  requested_ = false;
+  if (SetThreadExecutionState(ES_CONTINUOUS) == 0) refused(ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace tarnavel::win32

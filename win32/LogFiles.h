@@ -22,8 +22,9 @@ class LogFiles final : public platform::ILogFiles {
   void openFolder(std::string_view path) override;
 };
 
-// One power request (PowerCreateRequest) made at the first request() and
-// closed with this owner, which clears what is still set: the program's end
+// The UI thread's execution state (SetThreadExecutionState): while it is
+// requested the display stays on and the computer awake. This owner clears
+// what is still requested, and so does the thread's end: the program's end
 // always lets the power plan have its way again.
 class PowerRequest final : public platform::IPowerRequest {
  public:
@@ -35,8 +36,7 @@ class PowerRequest final : public platform::IPowerRequest {
   void clear() override;
 
  private:
-  HANDLE handle_ = nullptr;
-  int set_ = 0;
+  bool requested_ = false;
 };
 
 }  // namespace tarnavel::win32

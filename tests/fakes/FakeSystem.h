@@ -102,8 +102,8 @@ class FakeLogFiles : public platform::ILogFiles {
   bool refuse = false;
 };
 
-// The power plan's requests, counted as the system counts them: a clear
-// without a request before it fails.
+// The power plan's requests, counted: a clear without a request before it
+// fails, and a count above one is a request made twice.
 class FakePowerRequest : public platform::IPowerRequest {
  public:
   void request() override {
