@@ -50,6 +50,7 @@ Form1::Form1(Form1Controls& ui, Services& sys)
     : cSysTray1(sys.tray, sys.loop, trayEventsOf(*this), &ui.TrayTimer),
       ui_(ui),
       sys_(sys),
+      log_(sys.logFiles, sys.clock),
       report_(sys.dialogs),
       settings_(sys.settings, sys.locale, report_),
       queue_(report_, ui.ListView2, settings_, sys.locale),
@@ -64,10 +65,16 @@ Form1::Form1(Form1Controls& ui, Services& sys)
       unattended_(cx_, reopened_),
       restarts_(cx_, reopened_, unattended_) {
   timer_.restarts = &restarts_;
+  report_.setLog(&log_);
+  // A program that cannot be started again is written to the log, never
+  // boxed: monitoring runs.
+  restarts_.problem = [this](std::string_view text) { log_.write(text); };
   timer_.unattended = &unattended_;
+  unattended_.log = &log_;
   unattended_.showHeld = [this](bool held) {
-    cSysTray1.setTrayTip(held ? kStatusPaused : kDisplayName);
+    cSysTray1.setTrayTip(held ? unattended_.holdStatus() : kDisplayName);
   };
+  monitoring_.changed = [this] { unattended_.followMonitoring(); };
 }
 
 template <class F>
@@ -86,7 +93,12 @@ void Form1::unguarded(std::string_view procedure, F&& handler) {
 
 void Form1::Form_Load() {
   Guard g(report_, "Form1.Form_Load");
-  g.step(100, [&] { ApplySkin(); });
+  g.step(100, [&] {
+    // Read before anything else that can report: a problem found while
+    // starting then goes to the log only.
+    report_.setLogOnly(logInsteadFrom(sys_.settings, NumberFormat{}));
+    ApplySkin();
+  });
   g.step(102, [&] {
     loading_ = true;
     settings_.setRestoring(true);
@@ -542,9 +554,12 @@ void Form1::mnuOptions_Click() {
   TimerPause pause(ui_);
   pause.pause(g, 100, 102, 104, 106);
   g.step(108, [&] {
-    sys_.dialogs.optionsBox(appTitle_, unattended_.choices(), [&](const UnattendedChoices& wanted) {
-      unguarded("Form1.mnuOptions_Click", [&] { unattended_.change(wanted); });
-    });
+    sys_.dialogs.optionsBox(
+        appTitle_, unattended_.choices(),
+        [&](const UnattendedChoices& wanted) {
+          unguarded("Form1.mnuOptions_Click", [&] { unattended_.change(wanted); });
+        },
+        [&] { unguarded("Form1.mnuOptions_Click", [&] { log_.openFolder(); }); });
   });
   pause.resume(g, 110, 112, 114);
 }

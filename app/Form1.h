@@ -153,6 +153,7 @@ class Form1 final : public FormEvents {
 
   Form1Controls& ui_;
   Services& sys_;
+  Log log_;
   ErrorReport report_;
   Settings settings_;
   std::string appTitle_;

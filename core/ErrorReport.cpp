@@ -21,6 +21,12 @@ std::string errorMessage(std::string_view description, std::string_view location
   return text;
 }
 
+std::string errorLogEntry(std::string_view description, std::string_view location, int label,
+                          int number) {
+  std::string entry = number > 0 ? "Error " + std::to_string(number) + ": " : "Error: ";
+  return entry + errorMessage(description, location, label);
+}
+
 std::string describeFailure(std::exception_ptr failure) {
   try {
     std::rethrow_exception(std::move(failure));
@@ -37,7 +43,10 @@ std::string describeFailure(std::exception_ptr failure) {
   }
 }
 
-void ErrorReport::show(std::string_view description, std::string_view location, int label) {
+void ErrorReport::show(std::string_view description, std::string_view location, int label,
+                       int number) {
+  if (log_ != nullptr) log_->write(errorLogEntry(description, location, label, number));
+  if (logOnly_) return;
   dialogs_.messageBox(errorMessage(description, location, label), kMbOk | kMbIconExclamation,
                       kErrorBoxTitle);
 }
@@ -59,7 +68,14 @@ void Guard::fail(int label, std::exception_ptr failure) {
   // Showing the box can itself fail (out of memory); nothing more can be done
   // then, and the procedure still goes on.
   try {
-    report_.show(describeFailure(std::move(failure)), location_, label);
+    int number = 0;
+    try {
+      std::rethrow_exception(failure);
+    } catch (const AppError& e) {
+      number = e.number();
+    } catch (...) {
+    }
+    report_.show(describeFailure(std::move(failure)), location_, label, number);
   } catch (...) {
   }
 }

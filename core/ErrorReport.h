@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Log.h"
 #include "platform/System.h"
 
 namespace tarnavel {
@@ -20,6 +21,10 @@ inline constexpr std::string_view kErrorBoxTitle = "Application Error";
 
 // The box's text, built exactly as the user reads it.
 std::string errorMessage(std::string_view description, std::string_view location, int label);
+// The log's entry of the same report: the error's number when it has one,
+// then the box's text.
+std::string errorLogEntry(std::string_view description, std::string_view location, int label,
+                          int number);
 
 // The description text of whatever a step threw.
 std::string describeFailure(std::exception_ptr failure);
@@ -27,8 +32,16 @@ std::string describeFailure(std::exception_ptr failure);
 class ErrorReport {
  public:
   explicit ErrorReport(platform::IDialogs& dialogs) : dialogs_(dialogs) {}
-  // location is "Module.Procedure", e.g. "Form1.Form_Load".
-  void show(std::string_view description, std::string_view location, int label);
+  // location is "Module.Procedure", e.g. "Form1.Form_Load". The report is
+  // written to the log too, when there is one; number is the error's, 0 when
+  // it has none.
+  void show(std::string_view description, std::string_view location, int label, int number = 0);
+
+  // Every report is written to this log from now on.
+  void setLog(Log* log) { log_ = log; }
+  // With true, a report is only written to the log: no box.
+  void setLogOnly(bool only) { logOnly_ = only; }
+  bool logOnly() const { return logOnly_; }
 
   // Something the user must hear of that is no failure: the statement goes
   // on, and once it has run, its guard shows the notice with its label.
@@ -39,6 +52,8 @@ class ErrorReport {
  private:
   platform::IDialogs& dialogs_;
   std::vector<std::string> notices_;
+  Log* log_ = nullptr;
+  bool logOnly_ = false;
 };
 
 // The guard of one guarded procedure. Each labelled statement runs through

@@ -70,6 +70,9 @@ struct Services {
   platform::INotifyArea& tray;
   platform::IUserInput& input;
   platform::IProcesses& processes;
+  // Left out, nothing is logged and the power plan is never asked.
+  platform::ILogFiles& logFiles = platform::noLogFiles();
+  platform::IPowerRequest& power = platform::noPowerRequest();
 };
 
 }  // namespace tarnavel

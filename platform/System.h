@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,8 +29,10 @@ class IDialogs {
   // The Options box, showing the choices as given. Every change the user
   // makes reaches changed at once, with all the choices as they now stand;
   // the box returns when it is closed.
+  // openLogFolder runs when the user asks for the log's folder.
   virtual void optionsBox(std::string_view title, const UnattendedChoices& current,
-                          const std::function<void(const UnattendedChoices&)>& changed) = 0;
+                          const std::function<void(const UnattendedChoices&)>& changed,
+                          const std::function<void()>& openLogFolder) = 0;
 };
 
 // Other applications' top-level windows.
@@ -188,6 +191,59 @@ class INotifyArea {
   // The program's own small icon, the one the notification area shows.
   virtual IconHandle appIcon() = 0;
 };
+
+// The program's log: its folder (%LOCALAPPDATA%\Tarnavel) and the files in
+// it. Refusals throw AppError.
+class ILogFiles {
+ public:
+  virtual ~ILogFiles() = default;
+  // The folder's path, without a closing backslash; created when absent.
+  virtual std::string folder() = 0;
+  // The file's size in bytes; nothing when there is no such file.
+  virtual std::optional<std::uint64_t> size(std::string_view path) = 0;
+  // Renames the file, replacing one of the new name (MoveFileEx with
+  // MOVEFILE_REPLACE_EXISTING).
+  virtual void replace(std::string_view from, std::string_view to) = 0;
+  // Appends the bytes at the file's end, creating it when absent.
+  virtual void append(std::string_view path, std::string_view bytes) = 0;
+  // Opens the folder in the shell's file browser.
+  virtual void openFolder(std::string_view path) = 0;
+};
+
+// A request to the power plan that keeps the display on and the computer
+// awake, until it is cleared. Each request() is followed by its clear()
+// before the next request(); a clear() without one is refused. Refusals
+// throw AppError. The program's end clears whatever is left.
+class IPowerRequest {
+ public:
+  virtual ~IPowerRequest() = default;
+  virtual void request() = 0;
+  virtual void clear() = 0;
+};
+
+// For callers that keep no log and make no power request: the log's files
+// refuse everything (nothing is ever written), the request does nothing.
+class NoLogFiles final : public ILogFiles {
+ public:
+  std::string folder() override { throw std::runtime_error("No log"); }
+  std::optional<std::uint64_t> size(std::string_view) override { return std::nullopt; }
+  void replace(std::string_view, std::string_view) override {}
+  void append(std::string_view, std::string_view) override {}
+  void openFolder(std::string_view) override { throw std::runtime_error("No log"); }
+};
+class NoPowerRequest final : public IPowerRequest {
+ public:
+  void request() override {}
+  void clear() override {}
+};
+inline NoLogFiles& noLogFiles() {
+  static NoLogFiles none;
+  return none;
+}
+inline NoPowerRequest& noPowerRequest() {
+  static NoPowerRequest none;
+  return none;
+}
 
 // Running the thread's pending window messages, and ending the program.
 class IMessageLoop {

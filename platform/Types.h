@@ -110,6 +110,16 @@ struct TimeFormat {
 inline constexpr int kResumeAfterDefault = 60;
 inline constexpr int kResumeAfterMin = 1;
 inline constexpr int kResumeAfterMax = 3600;
+// The hours and weekdays in which the switching runs. A span whose end is
+// earlier than its start runs past midnight; a day is the day a span begins.
+struct SwitchHours {
+  bool on = false;
+  int from = 8 * 60;  // minutes after midnight, 0..1439
+  int to = 18 * 60;
+  std::uint8_t days = 0x7F;  // bit d for weekday d, 0 = Sunday
+  friend bool operator==(const SwitchHours&, const SwitchHours&) = default;
+};
+
 struct UnattendedChoices {
   // No switch while the last input of any program is more recent than
   // resumeAfterSeconds.
@@ -119,6 +129,14 @@ struct UnattendedChoices {
   bool findReopened = false;
   // A turn whose window is gone goes straight on to the next row with one.
   bool skipMissing = false;
+  // An error is written to the log without its box.
+  bool logInsteadOfBoxes = false;
+  // Every switch is written to the log.
+  bool logSwitches = false;
+  // While monitoring is on, the power plan turns neither the display off nor
+  // the computer to sleep.
+  bool keepDisplayOn = false;
+  SwitchHours hours{};
   friend bool operator==(const UnattendedChoices&, const UnattendedChoices&) = default;
 };
 

@@ -25,18 +25,22 @@ bool TakeForeground(platform::IWindowSystem& windows, Hwnd32 handle) {
   return taken;
 }
 
-void SwitchTo(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 handle,
+bool SwitchTo(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 handle,
               ShowCommand command) {
   Guard g(report, "Enum.SwitchTo");
   g.step(100, [&] { windows.allowAnyForeground(); });
   // Refused only when the call came back and the window is not in front; a
   // call that failed is reported, not tried again.
   bool refused = false;
+  bool taken = false;
   g.step(102, [&] {
-    refused = !windows.setForeground(handle) && windows.exists(handle) &&
-              windows.foregroundWindow() != handle;
+    taken = windows.setForeground(handle);
+    if (taken) return;
+    const bool there = windows.exists(handle);
+    taken = there && windows.foregroundWindow() == handle;
+    refused = there && !taken;
   });
-  if (refused) g.step(103, [&] { TakeForeground(windows, handle); });
+  if (refused) g.step(103, [&] { taken = TakeForeground(windows, handle); });
   // Entering the topmost band raises the window above every ordinary one,
   // even where the system refused the foreground change; leaving it again at
   // the end keeps it in front without pinning it there. Every step runs
@@ -47,6 +51,7 @@ void SwitchTo(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 hand
     g.step(110, [&] { windows.show(handle, command); });
   }
   g.step(112, [&] { SetTopmost(windows, handle, false); });
+  return taken;
 }
 
 }  // namespace tarnavel

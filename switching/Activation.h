@@ -15,8 +15,9 @@ inline constexpr int kAnswerMilliseconds = 100;
 // foreground (someone used another program within its lock time-out), the
 // right is borrowed once from the foreground window's thread; refused again,
 // the window is still raised. A handle that no longer names a window makes
-// every step do nothing, without a message.
-void SwitchTo(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 handle,
+// every step do nothing, without a message. True when the window took the
+// foreground.
+bool SwitchTo(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 handle,
               ShowCommand command);
 
 // The one more try at the foreground: our thread joins the input of the

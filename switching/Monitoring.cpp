@@ -46,6 +46,7 @@ void Monitoring::start(Guard& g, const OnLabels& l, std::optional<std::string_vi
   g.step(l.index, [&] { countdown_.QueueIndex = 1; });
   g.step(l.enable, [&] { ui.Timer1.setEnabled(true); });
   g.step(l.interval, [&] { ui.Timer1.setInterval(kTickMilliseconds); });
+  if (changed) changed();
 }
 
 void Monitoring::showOff(Guard& g, const OffLabels& l, std::string_view buttonCaption) {
@@ -57,6 +58,7 @@ void Monitoring::showOff(Guard& g, const OffLabels& l, std::string_view buttonCa
   g.step(l.bar, [&] { ui.ProgressBar1.setValue(0); });
   g.step(l.bar, [&] { ui.ProgressBar1.setCaption(kProgressBarText); });
   g.step(l.caption, [&] { ui.PushButton2.setCaption(buttonCaption); });
+  if (changed) changed();
 }
 
 }  // namespace tarnavel

@@ -2,6 +2,7 @@
 // hotkey, which runs the same procedure). The button's caption is the state.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,8 @@ class Monitoring {
   // The button's caption taken just before turning on; turning off puts it
   // back.
   std::string SavedOnCaption;
+  // Told once monitoring went on or off.
+  std::function<void()> changed;
 
  private:
   void turnOn(Guard& g);

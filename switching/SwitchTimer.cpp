@@ -70,9 +70,10 @@ bool SwitchTimer::needsRepair(std::size_t k, const NumberFormat& format) const {
 // time of the last tick stays that of the last one before the hold, so a
 // daily or weekly moment inside the hold is caught by the first tick after
 // it. Only today's moment, though: a hold that lasted past midnight does
-// not bring back the day before.
+// not bring back the day before. A moment outside the switching hours is
+// not caught at all: after such a hold, only this tick's second counts.
 bool SwitchTimer::holds() {
-  if (unattended == nullptr || !unattended->choices().pauseWhenInUse) {
+  if (unattended == nullptr || !unattended->holdsTicks()) {
     if (unattended != nullptr) unattended->release();
     return false;
   }
@@ -86,7 +87,12 @@ bool SwitchTimer::holds() {
     case Unattended::Hold::Resumed: break;
   }
   auto& c = countdown;
-  const std::int64_t startOfToday = dayOf(cx_.sys.clock.now()) * 86400;
+  const LocalDateTime now = cx_.sys.clock.now();
+  if (unattended->wasOutsideHours()) {
+    c.thisTick = localSeconds(now) - 1;
+    return false;
+  }
+  const std::int64_t startOfToday = dayOf(now) * 86400;
   if (c.thisTick && *c.thisTick < startOfToday) c.thisTick = startOfToday - 1;
   return false;
 }
@@ -284,9 +290,9 @@ void SwitchTimer::switchSequence(Guard& g, const SequenceLabels& l, bool weekly,
           c.QueueIndex = row;
         }
         const Hwnd32 handle = textToLong(queue.text(c.QueueIndex, kHandleText), format);
-        SwitchTo(cx_.report, cx_.sys.windows, handle, choices[k].command);
+        const bool taken = SwitchTo(cx_.report, cx_.sys.windows, handle, choices[k].command);
         c.FrontRow = c.QueueIndex;
-        if (unattended != nullptr) unattended->ownInput();
+        if (unattended != nullptr) unattended->switched(c.QueueIndex, taken);
       });
       break;
     }
@@ -348,9 +354,9 @@ void SwitchTimer::switchNow(int row, Hwnd32 handle) {
   auto& c = countdown;
   const auto command = chosenShowCommand();
   if (!command) return;
-  SwitchTo(cx_.report, cx_.sys.windows, handle, *command);
+  const bool taken = SwitchTo(cx_.report, cx_.sys.windows, handle, *command);
   c.FrontRow = row;
-  if (unattended != nullptr) unattended->ownInput();
+  if (unattended != nullptr) unattended->switched(row, taken);
   c.QueueIndex = row + 1 > cx_.ui.ListView2.count() ? 1 : row + 1;
   // The count starts again from this switch; a daily or weekly moment
   // stays where it is.

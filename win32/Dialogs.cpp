@@ -70,30 +70,63 @@ constexpr Item kItems[] = {
     {kButtonAtom, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 0, 203, 25, 50, 14, L"Cancel"},
 };
 
-// The Options box: its choices in tab order, then Close, the default button.
+// The Options box: its choices in tab order, then the log's folder and
+// Close, the default button.
 constexpr int kPauseId = 200;
 constexpr int kResumeLabelId = 201;
 constexpr int kResumeId = 202;
 constexpr int kResumeUnitId = 203;
 constexpr int kFindId = 204;
 constexpr int kSkipId = 205;
+constexpr int kKeepDisplayId = 206;
+constexpr int kHoursId = 207;
+constexpr int kFromId = 208;
+constexpr int kAndId = 209;
+constexpr int kToId = 210;
+constexpr int kOnId = 211;
+constexpr int kFirstDayId = 212;  // Monday .. Sunday: 212 .. 218
+constexpr int kLogInsteadId = 220;
+constexpr int kLogSwitchesId = 221;
+constexpr int kLogFolderId = 222;
 constexpr short kOptionsWidth = 250;
-constexpr short kOptionsHeight = 98;
+constexpr short kOptionsHeight = 182;
 constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+constexpr DWORD kTimeEdit = ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 constexpr Item kOptionItems[] = {
     {kButtonAtom, kPauseId, kCheck, 0, 7, 7, 236, 12,
      L"Pause switching while the computer is in use"},
-    {kStaticAtom, kResumeLabelId, SS_LEFT | SS_NOPREFIX, 0, 19, 25, 44, 9, L"Resume after"},
+    {kStaticAtom, kResumeLabelId, kLabel, 0, 19, 25, 44, 9, L"Resume after"},
     {kEditAtom, kResumeId, ES_LEFT | ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 64,
      23, 28, 13},
-    {kStaticAtom, kResumeUnitId, SS_LEFT | SS_NOPREFIX, 0, 96, 25, 140, 9,
-     L"seconds without input"},
+    {kStaticAtom, kResumeUnitId, kLabel, 0, 96, 25, 140, 9, L"seconds without input"},
     {kButtonAtom, kFindId, kCheck, 0, 7, 42, 236, 12,
      L"Find a queued window again when its program reopens it"},
     {kButtonAtom, kSkipId, kCheck, 0, 7, 58, 236, 12,
      L"Go straight on when a queued window cannot be found"},
-    {kButtonAtom, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 193, 77, 50, 14, L"Close"},
+    {kButtonAtom, kKeepDisplayId, kCheck, 0, 7, 74, 236, 12,
+     L"Keep the display on while switching"},
+    {kButtonAtom, kHoursId, kCheck, 0, 7, 91, 90, 12, L"Switch only between"},
+    {kEditAtom, kFromId, kTimeEdit, WS_EX_CLIENTEDGE, 98, 90, 28, 13},
+    {kStaticAtom, kAndId, kLabel, 0, 130, 92, 16, 9, L"and"},
+    {kEditAtom, kToId, kTimeEdit, WS_EX_CLIENTEDGE, 148, 90, 28, 13},
+    {kStaticAtom, kOnId, kLabel, 0, 180, 92, 30, 9, L"on"},
+    {kButtonAtom, kFirstDayId + 0, kCheck, 0, 19, 107, 30, 12, L"Mon"},
+    {kButtonAtom, kFirstDayId + 1, kCheck, 0, 51, 107, 30, 12, L"Tue"},
+    {kButtonAtom, kFirstDayId + 2, kCheck, 0, 83, 107, 30, 12, L"Wed"},
+    {kButtonAtom, kFirstDayId + 3, kCheck, 0, 115, 107, 30, 12, L"Thu"},
+    {kButtonAtom, kFirstDayId + 4, kCheck, 0, 147, 107, 30, 12, L"Fri"},
+    {kButtonAtom, kFirstDayId + 5, kCheck, 0, 179, 107, 30, 12, L"Sat"},
+    {kButtonAtom, kFirstDayId + 6, kCheck, 0, 211, 107, 30, 12, L"Sun"},
+    {kButtonAtom, kLogInsteadId, kCheck, 0, 7, 126, 236, 12,
+     L"Write problems to the log without showing a box"},
+    {kButtonAtom, kLogSwitchesId, kCheck, 0, 7, 142, 236, 12, L"Also log every switch"},
+    {kButtonAtom, kLogFolderId, BS_PUSHBUTTON | WS_TABSTOP, 0, 7, 161, 80, 14, L"Open Log Folder"},
+    {kButtonAtom, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 193, 161, 50, 14, L"Close"},
 };
+// The day of each box, Monday first, as a bit of SwitchHours::days (0 =
+// Sunday).
+constexpr int kDayBits[] = {1, 2, 3, 4, 5, 6, 0};
 
 template <std::size_t N>
 std::vector<DWORD> dialogTemplate(bool standalone, short width, short height,
@@ -261,6 +294,7 @@ struct OptionsState {
   std::wstring title;
   UnattendedChoices choices;
   const std::function<void(const UnattendedChoices&)>* changed;
+  const std::function<void()>* openLogFolder;
   bool filling = true;
 };
 
@@ -281,6 +315,37 @@ std::optional<int> typedSeconds(HWND dialog) {
   return value;
 }
 
+// "HH:MM" typed, as minutes after midnight.
+std::optional<int> typedTime(HWND dialog, int id) {
+  const std::string text = windowText(GetDlgItem(dialog, id));
+  const auto digit = [&](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+  if (text.size() != 5 || text[2] != ':' || !digit(0) || !digit(1) || !digit(3) || !digit(4)) {
+    return std::nullopt;
+  }
+  const int hours = (text[0] - '0') * 10 + (text[1] - '0');
+  const int minutes = (text[3] - '0') * 10 + (text[4] - '0');
+  if (hours > 23 || minutes > 59) return std::nullopt;
+  return hours * 60 + minutes;
+}
+
+std::wstring timeText(int minutes) {
+  wchar_t text[8];
+  wsprintfW(text, L"%02d:%02d", minutes / 60, minutes % 60);
+  return text;
+}
+
+// The times and days take part only with the switching hours chosen.
+void enableHours(HWND dialog, bool on) {
+  for (const int id : {kFromId, kAndId, kToId, kOnId})
+    EnableWindow(GetDlgItem(dialog, id), on);
+  for (int k = 0; k < 7; ++k)
+    EnableWindow(GetDlgItem(dialog, kFirstDayId + k), on);
+}
+
+void check(HWND dialog, int id, bool on) {
+  CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
 INT_PTR CALLBACK optionsProcedure(HWND dialog, UINT message, WPARAM wParam,
                                   LPARAM lParam) noexcept {
   try {
@@ -296,6 +361,18 @@ INT_PTR CALLBACK optionsProcedure(HWND dialog, UINT message, WPARAM wParam,
         SendDlgItemMessageW(dialog, kResumeId, EM_LIMITTEXT, 4, 0);
         CheckDlgButton(dialog, kFindId, c.findReopened ? BST_CHECKED : BST_UNCHECKED);
         CheckDlgButton(dialog, kSkipId, c.skipMissing ? BST_CHECKED : BST_UNCHECKED);
+        check(dialog, kKeepDisplayId, c.keepDisplayOn);
+        check(dialog, kHoursId, c.hours.on);
+        SetDlgItemTextW(dialog, kFromId, timeText(c.hours.from).c_str());
+        SetDlgItemTextW(dialog, kToId, timeText(c.hours.to).c_str());
+        SendDlgItemMessageW(dialog, kFromId, EM_LIMITTEXT, 5, 0);
+        SendDlgItemMessageW(dialog, kToId, EM_LIMITTEXT, 5, 0);
+        for (int k = 0; k < 7; ++k) {
+          check(dialog, kFirstDayId + k, (c.hours.days & (1u << kDayBits[k])) != 0);
+        }
+        enableHours(dialog, c.hours.on);
+        check(dialog, kLogInsteadId, c.logInsteadOfBoxes);
+        check(dialog, kLogSwitchesId, c.logSwitches);
         state->filling = false;
         return TRUE;  // the focus goes to the first choice
       }
@@ -307,11 +384,39 @@ INT_PTR CALLBACK optionsProcedure(HWND dialog, UINT message, WPARAM wParam,
           return TRUE;
         }
         if (state == nullptr || state->filling) break;
+        if (id == kLogFolderId && code == BN_CLICKED) {
+          (*state->openLogFolder)();
+          return TRUE;
+        }
         UnattendedChoices next = state->choices;
-        if (code == BN_CLICKED && (id == kPauseId || id == kFindId || id == kSkipId)) {
+        const bool aDay = id >= kFirstDayId && id < kFirstDayId + 7;
+        if (code == BN_CLICKED &&
+            (id == kPauseId || id == kFindId || id == kSkipId || id == kKeepDisplayId ||
+             id == kHoursId || aDay || id == kLogInsteadId || id == kLogSwitchesId)) {
           next.pauseWhenInUse = checked(dialog, kPauseId);
           next.findReopened = checked(dialog, kFindId);
           next.skipMissing = checked(dialog, kSkipId);
+          next.keepDisplayOn = checked(dialog, kKeepDisplayId);
+          next.hours.on = checked(dialog, kHoursId);
+          next.hours.days = 0;
+          for (int k = 0; k < 7; ++k) {
+            if (checked(dialog, kFirstDayId + k)) next.hours.days |= 1u << kDayBits[k];
+          }
+          next.logInsteadOfBoxes = checked(dialog, kLogInsteadId);
+          next.logSwitches = checked(dialog, kLogSwitchesId);
+          if (id == kHoursId) enableHours(dialog, next.hours.on);
+        } else if (code == EN_CHANGE && (id == kFromId || id == kToId)) {
+          // A time that does not read is not taken; the stored one stays.
+          const auto minutes = typedTime(dialog, id);
+          if (!minutes) break;
+          (id == kFromId ? next.hours.from : next.hours.to) = *minutes;
+        } else if (code == EN_KILLFOCUS && (id == kFromId || id == kToId) &&
+                   !typedTime(dialog, id)) {
+          state->filling = true;
+          const int minutes = id == kFromId ? state->choices.hours.from : state->choices.hours.to;
+          SetDlgItemTextW(dialog, id, timeText(minutes).c_str());
+          state->filling = false;
+          break;
         } else if (code == EN_CHANGE && id == kResumeId) {
           // A number out of range is not taken; the stored one stays.
           if (const auto seconds = typedSeconds(dialog)) next.resumeAfterSeconds = *seconds;
@@ -386,9 +491,10 @@ std::optional<std::string> Dialogs::inputBox(std::string_view prompt, std::strin
 }
 
 void Dialogs::optionsBox(std::string_view title, const UnattendedChoices& current,
-                         const std::function<void(const UnattendedChoices&)>& changed) {
+                         const std::function<void(const UnattendedChoices&)>& changed,
+                         const std::function<void()>& openLogFolder) {
   const HWND parent = owner();
-  OptionsState state{widen(title), current, &changed};
+  OptionsState state{widen(title), current, &changed, &openLogFolder};
   const std::vector<DWORD> dialog =
       dialogTemplate(parent == nullptr, kOptionsWidth, kOptionsHeight, kOptionItems);
   const INT_PTR result =

@@ -13,6 +13,7 @@
 #include "win32/Console.h"
 #include "win32/Dialogs.h"
 #include "win32/KeyboardHook.h"
+#include "win32/LogFiles.h"
 #include "win32/MainWindow.h"
 #include "win32/MessageLoop.h"
 #include "win32/Messages.h"
@@ -48,6 +49,8 @@ int run(HINSTANCE instance, const CommandRequest& request) {
   NotifyArea tray(instance, window);
   UserInput input;
   Processes processes;
+  LogFiles logFiles;
+  PowerRequest power;
 
   Form1Controls controls = window.controls();
   Services services{.dialogs = dialogs,
@@ -61,7 +64,9 @@ int run(HINSTANCE instance, const CommandRequest& request) {
                     .run = run,
                     .tray = tray,
                     .input = input,
-                    .processes = processes};
+                    .processes = processes,
+                    .logFiles = logFiles,
+                    .power = power};
 
   Form1 form(controls, services);
   window.connect(&form);

@@ -101,6 +101,8 @@ struct FakeForm {
   // Outside the failure plan: the program asks it only for choices that
   // are off unless a test turns them on.
   FakeUserInput input;
+  FakeLogFiles logFiles;
+  FakePowerRequest power;
 
   Form1Controls controls{
       .Form = Form,
@@ -155,7 +157,9 @@ struct FakeForm {
                     .run = run,
                     .tray = tray,
                     .input = input,
-                    .processes = processes};
+                    .processes = processes,
+                    .logFiles = logFiles,
+                    .power = power};
 
   // A second start of the program hands the running copy a request, as the
   // system carries WM_COPYDATA: the bytes are the receiver's to read only

@@ -48,7 +48,8 @@ int FakeDialogs::messageBox(std::string_view text, int style, std::string_view t
 }
 
 void FakeDialogs::optionsBox(std::string_view title, const UnattendedChoices& current,
-                             const std::function<void(const UnattendedChoices&)>& changed) {
+                             const std::function<void(const UnattendedChoices&)>& changed,
+                             const std::function<void()>& openLogFolder) {
   acts("optionsBox");
   optionsShown.emplace_back(std::string(title), current);
   if (whileShown) whileShown();
@@ -57,6 +58,24 @@ void FakeDialogs::optionsBox(std::string_view title, const UnattendedChoices& cu
     edit(now);
     changed(now);
   }
+  for (int k = 0; k < openLogFolderClicks; ++k)
+    openLogFolder();
+}
+
+std::vector<std::string> FakeLogFiles::entries(std::string_view name) const {
+  std::vector<std::string> lines;
+  const auto it = files.find(path + "\\" + std::string(name));
+  if (it == files.end()) return lines;
+  std::string_view rest = it->second;
+  while (!rest.empty()) {
+    const auto end = rest.find("\r\n");
+    const std::string_view line = rest.substr(0, end);
+    // "YYYY-MM-DDTHH:MM:SS " comes first.
+    lines.emplace_back(line.size() > 20 ? line.substr(20) : std::string_view{});
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 2);
+  }
+  return lines;
 }
 
 std::optional<std::string> FakeDialogs::inputBox(std::string_view prompt, std::string_view title,

@@ -49,7 +49,8 @@ class FakeDialogs : public platform::IDialogs, public Watched {
   // Shows the box: records what it showed, then makes the edits in order,
   // each a change of the user's on the choices as they stand.
   void optionsBox(std::string_view title, const UnattendedChoices& current,
-                  const std::function<void(const UnattendedChoices&)>& changed) override;
+                  const std::function<void(const UnattendedChoices&)>& changed,
+                  const std::function<void()>& openLogFolder) override;
 
   std::vector<Shown> boxes;
   std::vector<Asked> prompts;
@@ -63,6 +64,67 @@ class FakeDialogs : public platform::IDialogs, public Watched {
   // What the Options box showed, and the edits the user makes in it.
   std::vector<std::pair<std::string, UnattendedChoices>> optionsShown;
   std::vector<std::function<void(UnattendedChoices&)>> optionsEdits;
+  // Clicks on the button that opens the log's folder, after the edits.
+  int openLogFolderClicks = 0;
+};
+
+// The log's folder as a map of file names to contents. The folder exists
+// once asked for. With refuse set, every member fails as a full disk or a
+// folder the user may not write would.
+class FakeLogFiles : public platform::ILogFiles {
+ public:
+  std::string folder() override {
+    if (refuse) throw AppError::system("Access is denied.");
+    created = true;
+    return path;
+  }
+  std::optional<std::uint64_t> size(std::string_view file) override {
+    if (refuse) throw AppError::system("Access is denied.");
+    const auto it = files.find(std::string(file));
+    if (it == files.end()) return std::nullopt;
+    return it->second.size();
+  }
+  // As MoveFileEx: the source must be there; the target is replaced.
+  void replace(std::string_view from, std::string_view to) override {
+    if (refuse) throw AppError::system("Access is denied.");
+    const auto it = files.find(std::string(from));
+    if (it == files.end()) throw AppError::system("The system cannot find the file specified.");
+    std::string text = std::move(it->second);
+    files.erase(it);
+    files[std::string(to)] = std::move(text);
+  }
+  void append(std::string_view file, std::string_view bytes) override {
+    if (refuse) throw AppError::system("Access is denied.");
+    files[std::string(file)] += bytes;
+  }
+  void openFolder(std::string_view folder) override {
+    if (refuse) throw AppError::system("Access is denied.");
+    opened.emplace_back(folder);
+  }
+  // The log's lines, without their date and time.
+  std::vector<std::string> entries(std::string_view name = "Tarnavel.log") const;
+
+  std::string path = "C:\\Users\\Wall\\AppData\\Local\\Tarnavel";
+  std::map<std::string, std::string> files;
+  std::vector<std::string> opened;
+  bool created = false;
+  bool refuse = false;
+};
+
+// The power plan's requests, counted: a clear without a request before it
+// fails, and a count above one is a request made twice.
+class FakePowerRequest : public platform::IPowerRequest {
+ public:
+  void request() override {
+    if (refuse) throw AppError::system("Access is denied.");
+    ++count;
+  }
+  void clear() override {
+    if (count == 0) throw AppError::system("The parameter is incorrect.");
+    --count;
+  }
+  int count = 0;
+  bool refuse = false;
 };
 
 // The last input time and the tick count, as the test sets them.

@@ -81,7 +81,7 @@ TEST_F(StartAgain, AGoneWindowsCommandStartsOnceEveryFiveMinutesAndItsNewWindowI
   EXPECT_TRUE(errorLines().empty());
 }
 
-TEST_F(StartAgain, ACommandThatCannotStartIsToldNeverBoxedAndTriedAgainAfterFiveMinutes) {
+TEST_F(StartAgain, ACommandThatCannotStartIsLoggedNeverBoxedAndTriedAgainAfterFiveMinutes) {
   queueTargets(2);
   chooseInterval("0", "0", "1");
   setCommand(1, "C:\\Gone\\viewer.exe");
@@ -93,6 +93,14 @@ TEST_F(StartAgain, ACommandThatCannotStartIsToldNeverBoxedAndTriedAgainAfterFive
   second(2);
   EXPECT_EQ(f.processes.started.size(), 2u);
   EXPECT_TRUE(f.dialogs.boxes.empty());
+  // Each failed start is a line of the log, with its reason.
+  std::string log;
+  for (const auto& [name, text] : f.logFiles.files)
+    log += text;
+  EXPECT_NE(log.find("Could not start \"C:\\Gone\\viewer.exe\" for \"Target 1\": The system "
+                     "cannot find the file specified."),
+            std::string::npos)
+      << log;
   EXPECT_TRUE(errorLines().empty());
 }
 

@@ -1,7 +1,9 @@
 // The end-to-end cases of the Options box: opened from the system menu, its
 // choices stored and restored; the switching held while someone types and
 // resumed after the chosen seconds; a queued window found again when it is
-// reopened, by title or by program and class; a missing window skipped.
+// reopened, by title or by program and class; a missing window skipped; a
+// bad stored value only logged when the log is chosen; switching hours that
+// exclude now hold the switching.
 #include <windows.h>
 
 #include <algorithm>
@@ -37,6 +39,20 @@ constexpr int kResumeId = 202;
 constexpr int kResumeUnitId = 203;
 constexpr int kFindId = 204;
 constexpr int kSkipId = 205;
+constexpr int kKeepDisplayId = 206;
+constexpr int kHoursId = 207;
+constexpr int kFromId = 208;
+constexpr int kToId = 210;
+constexpr int kFirstDayId = 212;  // Monday .. Sunday
+constexpr int kLogInsteadId = 220;
+constexpr int kLogSwitchesId = 221;
+constexpr int kLogFolderId = 222;
+constexpr wchar_t kKeepDisplayKey[] = L"Keep Display On";
+constexpr wchar_t kHoursKey[] = L"Switch Hours";
+constexpr wchar_t kDaysKey[] = L"Switch Days";
+constexpr wchar_t kLogInsteadKey[] = L"Log Instead Of Boxes";
+constexpr wchar_t kLogSwitchesKey[] = L"Log Switches";
+constexpr wchar_t kOutsideHours[] = L"On. Outside switching hours.";
 
 using Settings = std::vector<std::pair<std::wstring, std::wstring>>;
 
@@ -137,25 +153,48 @@ void optionsCase(Ctx& ctx) {
   ctx.check(remoteText(box) == kTitle, "the Options box is captioned " + quoted(remoteText(box)));
   ctx.check(GetWindow(box, GW_OWNER) == s->main(), "the Options box is not owned by the window");
   const std::pair<int, const wchar_t*> texts[] = {
-      {kPauseId, kPauseText}, {kResumeLabelId, L"Resume after"},
-      {kResumeId, L"60"},     {kResumeUnitId, L"seconds without input"},
-      {kFindId, kFindText},   {kSkipId, kSkipText},
+      {kPauseId, kPauseText},
+      {kResumeLabelId, L"Resume after"},
+      {kResumeId, L"60"},
+      {kResumeUnitId, L"seconds without input"},
+      {kFindId, kFindText},
+      {kSkipId, kSkipText},
+      {kKeepDisplayId, L"Keep the display on while switching"},
+      {kHoursId, L"Switch only between"},
+      {kFromId, L"08:00"},
+      {kFromId + 1, L"and"},
+      {kToId, L"18:00"},
+      {kToId + 1, L"on"},
+      {kFirstDayId, L"Mon"},
+      {kFirstDayId + 6, L"Sun"},
+      {kLogInsteadId, L"Write problems to the log without showing a box"},
+      {kLogSwitchesId, L"Also log every switch"},
+      {kLogFolderId, L"Open Log Folder"},
       {IDOK, L"Close"}};
   for (const auto& [id, text] : texts) {
     const std::wstring shown = remoteText(GetDlgItem(box, id));
     ctx.check(shown == text, "control " + std::to_string(id) + " reads " + quoted(shown));
   }
-  for (const int id : {kPauseId, kFindId, kSkipId})
+  for (const int id :
+       {kPauseId, kFindId, kSkipId, kKeepDisplayId, kHoursId, kLogInsteadId, kLogSwitchesId})
     ctx.check(!checkedIn(box, id), "choice " + std::to_string(id) + " is on by default");
-  // Tab goes through the choices in order, then Close, then round again.
-  std::vector<int> order;
-  HWND at = GetDlgItem(box, kPauseId);
-  for (int k = 0; k < 5; ++k) {
-    at = GetNextDlgTabItem(box, at, FALSE);
-    order.push_back(at ? GetDlgCtrlID(at) : 0);
-  }
-  ctx.check(order == std::vector<int>{kResumeId, kFindId, kSkipId, IDOK, kPauseId},
-            "the tab order of the Options box is off");
+  for (int day = 0; day < 7; ++day)
+    ctx.check(checkedIn(box, kFirstDayId + day), "day " + std::to_string(day) + " is off");
+  // Tab goes through the choices in order, then the folder and Close, then
+  // round again; the times and days wait for their check box.
+  const auto tabOrder = [&](int steps) {
+    std::vector<int> order;
+    HWND at = GetDlgItem(box, kPauseId);
+    for (int k = 0; k < steps; ++k) {
+      at = GetNextDlgTabItem(box, at, FALSE);
+      order.push_back(at ? GetDlgCtrlID(at) : 0);
+    }
+    return order;
+  };
+  ctx.check(
+      tabOrder(10) == std::vector<int>{kResumeId, kFindId, kSkipId, kKeepDisplayId, kHoursId,
+                                       kLogInsteadId, kLogSwitchesId, kLogFolderId, IDOK, kPauseId},
+      "the tab order of the Options box is off");
 
   // Each control stores its key as it changes.
   PostMessageW(GetDlgItem(box, kPauseId), BM_CLICK, 0, 0);
@@ -168,6 +207,25 @@ void optionsCase(Ctx& ctx) {
   expectSetting(ctx, kFindKey, L"True", "ticking finding again");
   PostMessageW(GetDlgItem(box, kSkipId), BM_CLICK, 0, 0);
   expectSetting(ctx, kSkipKey, L"True", "ticking skipping");
+  PostMessageW(GetDlgItem(box, kKeepDisplayId), BM_CLICK, 0, 0);
+  expectSetting(ctx, kKeepDisplayKey, L"True", "ticking keeping the display on");
+  PostMessageW(GetDlgItem(box, kHoursId), BM_CLICK, 0, 0);
+  expectSetting(ctx, kHoursKey, L"08:00-18:00", "ticking the switching hours");
+  ctx.check(tabOrder(7) == std::vector<int>{kResumeId, kFindId, kSkipId, kKeepDisplayId, kHoursId,
+                                            kFromId, kToId},
+            "the times are not in the tab order once the hours are ticked");
+  SendMessageTimeoutW(GetDlgItem(box, kFromId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"07:30"),
+                      SMTO_ABORTIFHUNG, 5000, &result);
+  expectSetting(ctx, kHoursKey, L"07:30-18:00", "typing 07:30");
+  PostMessageW(GetDlgItem(box, kFirstDayId + 6), BM_CLICK, 0, 0);
+  expectSetting(ctx, kDaysKey, L"Monday,Tuesday,Wednesday,Thursday,Friday,Saturday",
+                "unticking Sunday");
+  PostMessageW(GetDlgItem(box, kLogInsteadId), BM_CLICK, 0, 0);
+  expectSetting(ctx, kLogInsteadKey, L"True", "ticking the log instead of boxes");
+  PostMessageW(GetDlgItem(box, kLogSwitchesId), BM_CLICK, 0, 0);
+  expectSetting(ctx, kLogSwitchesKey, L"True", "ticking logging every switch");
+  // With every control in use, for a look at the layout.
+  screenshot(ctx, *s);
   closeWithKey(ctx, box, VK_ESCAPE, "Escape");
 
   PostMessageW(s->main(), WM_SYSCOMMAND, kMenuAbout, 0);
@@ -179,8 +237,13 @@ void optionsCase(Ctx& ctx) {
   PostMessageW(s->main(), WM_SYSCOMMAND, kMenuOptions, 0);
   box = waitOptions(*s, kBoxTimeoutMs);
   ctx.require(box != nullptr, "the Options box did not open after the restart");
-  for (const int id : {kPauseId, kFindId, kSkipId})
+  for (const int id : {kPauseId, kFindId, kSkipId, kKeepDisplayId, kHoursId, kLogInsteadId,
+                       kLogSwitchesId, kFirstDayId})
     ctx.check(checkedIn(box, id), "choice " + std::to_string(id) + " is off after the restart");
+  ctx.check(!checkedIn(box, kFirstDayId + 6), "Sunday is ticked again after the restart");
+  ctx.check(
+      remoteText(GetDlgItem(box, kFromId)) == L"07:30",
+      "the start reads " + quoted(remoteText(GetDlgItem(box, kFromId))) + " after the restart");
   ctx.check(
       remoteText(GetDlgItem(box, kResumeId)) == L"45",
       "the seconds read " + quoted(remoteText(GetDlgItem(box, kResumeId))) + " after the restart");
@@ -317,6 +380,80 @@ void skipCase(Ctx& ctx) {
   closeProgram(ctx, *s, "after skipping");
 }
 
+// The log as the program writes it: %LOCALAPPDATA%\Tarnavel\Tarnavel.log of
+// the prefix both run in.
+std::wstring logPath() {
+  wchar_t folder[MAX_PATH];
+  const DWORD units = GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH);
+  if (units == 0 || units >= MAX_PATH) return {};
+  return std::wstring(folder, units) + L"\\Tarnavel\\Tarnavel.log";
+}
+
+std::string readLog() {
+  const HANDLE file = CreateFileW(logPath().c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string text(1 << 16, '\0');
+  DWORD read = 0;
+  ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+  CloseHandle(file);
+  text.resize(read);
+  return text;
+}
+
+void logInsteadCase(Ctx& ctx) {
+  DeleteFileW(logPath().c_str());
+  auto s = startWith(ctx, {{kLogInsteadKey, L"True"}, {L"Weekly Time", L"banana"}});
+  expectNoBox(ctx, *s, "after a bad stored time with the log chosen");
+  const std::string wanted =
+      "Error 13: Type mismatch in Orvendel2021/08/31.Form1.Form_Load at line 180";
+  std::string log;
+  ctx.check(waitUntil([&] { return (log = readLog()).find(wanted) != std::string::npos; },
+                      kChangeTimeoutMs),
+            "the log " + utf8(logPath()) + " does not name the bad stored time: " + log);
+  // One line, stamped with the date and time.
+  const auto at = log.find(wanted);
+  ctx.check(at == 20 && log.size() > 19 && log[10] == 'T' && log.ends_with("\r\n"),
+            "the log's line is not \"<date>T<time> " + wanted + "...\"");
+  closeProgram(ctx, *s, "after logging");
+}
+
+// The span two to three hours from now: now is outside it.
+std::wstring spanAwayFromNow() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  const auto hhmm = [](int minutes) {
+    wchar_t text[8];
+    wsprintfW(text, L"%02d:%02d", minutes / 60 % 24, minutes % 60);
+    return std::wstring(text);
+  };
+  const int minute = now.wHour * 60 + now.wMinute;
+  return hhmm(minute + 120) + L"-" + hhmm(minute + 180);
+}
+
+void switchHoursCase(Ctx& ctx) {
+  auto host = targetHost(ctx);
+  auto s = startWith(ctx, {{L"Text1", L"0"},
+                           {L"Text2", L"0"},
+                           {L"Text3", L"2"},
+                           {kHoursKey, spanAwayFromNow()},
+                           {kKeepDisplayKey, L"True"}});
+  queueTargets(ctx, *s, *host, 2, L"Hours target ");
+  const HWND status = statusFrame(ctx, *s);
+  turnOn(ctx, *s);
+  bool outsideShown = false;
+  const auto seen = collectSwitches(
+      1, 6000, [&] { outsideShown = outsideShown || remoteText(status) == kOutsideHours; });
+  ctx.check(seen.empty(), "a switch came outside the switching hours");
+  ctx.check(outsideShown, "the status line never read " + quoted(kOutsideHours) + ", but " +
+                              quoted(remoteText(status)));
+  // The power request of the display kept on is no failure under Wine.
+  expectNoBox(ctx, *s, "outside the switching hours");
+  turnOff(ctx, *s);
+  closeProgram(ctx, *s, "after the switching hours");
+}
+
 }  // namespace
 
 std::vector<Case> unattendedCases() {
@@ -332,6 +469,12 @@ std::vector<Case> unattendedCases() {
       {"reopened_program", "a target reopened with a new title is found by program and class",
        [](Ctx& ctx) { reopenedCase(ctx, L"Reopen target 2 - reloaded"); }},
       {"skip_missing", "a missing window's turn goes straight on to the next", skipCase},
+      {"log_instead",
+       "with the log chosen a bad stored value shows no box and is a line of the log",
+       logInsteadCase},
+      {"switch_hours",
+       "hours that exclude now hold the switching and say so; the display kept on is no failure",
+       switchHoursCase},
   };
 }
 
