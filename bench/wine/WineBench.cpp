@@ -30,6 +30,7 @@
 #include "core/Settings.h"
 #include "platform/Errors.h"
 #include "queue/SwitchQueue.h"
+#include "queue/WindowList.h"
 #include "tests/e2e/driver/CaseSupport.h"
 #include "win32/Dialogs.h"
 #include "win32/Handles.h"
@@ -302,6 +303,19 @@ void idleCase(Ctx& ctx, int interval) {
   } else {
     prepare(ctx, L"1", L"0", L"0", queued);
   }
+  // The wine server's own time with none of ours running: its floor.
+  int uServer = bench::unixPidOf(L"wineserver64").value_or(0);
+  if (uServer == 0) uServer = bench::unixPidOf(L"wineserver").value_or(0);
+  const int floorSeconds = std::min(phase, 30);
+  double floor = -1;
+  if (uServer > 0) {
+    Sleep(2000);
+    const auto f0 = bench::unixFigures(uServer);
+    const double t0 = nowMs();
+    Sleep(static_cast<DWORD>(floorSeconds) * 1000);
+    const auto f1 = bench::unixFigures(uServer);
+    if (f0 && f1) floor = (f1->cpuMs - f0->cpuMs) / (nowMs() - t0) * 100.0;
+  }
   auto s = startProgram(ctx);
   bench::Launched twin(bench::besideThisProgram(L"tarnavel_twin.exe"), kTwinTitle, kStartTimeoutMs);
   ctx.require(twin.ok(), "the twin did not start");
@@ -314,8 +328,6 @@ void idleCase(Ctx& ctx, int interval) {
   // Most of what a Windows call costs under Wine is the wine server's: its
   // time over the phase is that of every process of this prefix (the driver
   // and the targets sleep meanwhile, the twin waits for messages).
-  int uServer = bench::unixPidOf(L"wineserver64").value_or(0);
-  if (uServer == 0) uServer = bench::unixPidOf(L"wineserver").value_or(0);
   const std::string name = interval > 0 ? "idle_" + std::to_string(interval) + "s" : "idle";
   for (const char* state : {"hidden", "shown"}) {
     if (std::string(state) == "shown") showFromTray(ctx, *s);
@@ -335,11 +347,12 @@ void idleCase(Ctx& ctx, int interval) {
     ctx.require(a0 && a1 && b0 && b1 && w0 && w1, "the times could not be read");
     figure(
         "%s_%s seconds=%.0f unix_cpu_ms=%.0f unix_pct=%.4f getprocesstimes_ms=%.1f "
-        "gpt_pct=%.4f twin_unix_cpu_ms=%.0f switches=%zu server_cpu_ms=%.0f server_pct=%.4f",
+        "gpt_pct=%.4f twin_unix_cpu_ms=%.0f switches=%zu server_cpu_ms=%.0f server_pct=%.4f "
+        "server_floor_pct=%.4f",
         name.c_str(), state, span / 1000.0, a1->cpuMs - a0->cpuMs,
         (a1->cpuMs - a0->cpuMs) / span * 100.0, w1->cpuMs - w0->cpuMs,
         (w1->cpuMs - w0->cpuMs) / span * 100.0, b1->cpuMs - b0->cpuMs, switches, server,
-        server / span * 100.0);
+        server / span * 100.0, floor);
     if (interval == 0) ctx.check(switches == 0, "a switch came while idle");
   }
   closeProgram(ctx, *s, "after the idle run");
@@ -800,6 +813,30 @@ void scaleCase(Ctx& ctx) {
       if (round == 0 && !queued) {
         printLine("  asking the 1001 windows their title's length from here: " +
                   std::to_string(static_cast<int>(asking)) + " ms");
+        // The program's walk over every top-level window, run here, against
+        // the same walk asking each window's thread for its title.
+        tarnavel::win32::WindowSystem system;
+        auto table = std::make_unique<tarnavel::WindowTable>();
+        std::vector<double> walk, asked;
+        int listed = 0, askedListed = 0;
+        for (int k = 0; k < 5; ++k) {
+          double t = nowMs();
+          listed =
+              tarnavel::ListTopWindows(*table, system, tarnavel::win32::toHwnd32(windows[0].first));
+          walk.push_back(nowMs() - t);
+          t = nowMs();
+          askedListed = 0;
+          for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w != nullptr;
+               w = GetWindow(w, GW_HWNDNEXT)) {
+            if (!tarnavel::IsAppWindow(system, tarnavel::win32::toHwnd32(w))) continue;
+            const int length = GetWindowTextLengthW(w);
+            std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
+            askedListed += GetWindowTextW(w, title.data(), length + 1) > 0 ? 1 : 0;
+          }
+          asked.push_back(nowMs() - t);
+        }
+        figure("scale_walk_1001 ms=%.1f listed=%d asked_ms=%.1f asked_listed=%d (medians of 5)",
+               median(walk), listed, median(asked), askedListed);
       }
       // The first click is not timed: it meets what the start left to do.
       timedRefresh(ctx, *s);
