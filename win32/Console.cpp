@@ -29,9 +29,8 @@ bool hasArguments(const wchar_t* line) {
 
 }  // namespace
 
-// The shell's DLL is loaded only for a command line with arguments: loading
-// it (and what it pulls in) was a tenth of the start-up under Wine, and most
-// starts have none.
+// The shell's DLL is loaded only for a command line with arguments: most
+// starts have none, and need neither the DLL nor what it pulls in.
 std::vector<std::string> commandLineArguments() {
   std::vector<std::string> args;
   const wchar_t* line = GetCommandLineW();
