@@ -98,10 +98,27 @@ void paintFrame(HWND frame, HDC dc) {
   if (previous != nullptr) SelectObject(dc, previous);
 }
 
+// A text asked for as the system answers WM_GETTEXT and WM_GETTEXTLENGTH.
+LRESULT answerText(const std::wstring& text, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETTEXTLENGTH) return static_cast<LRESULT>(text.size());
+  auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+  if (wParam == 0 || buffer == nullptr) return 0;
+  const std::size_t copied = std::min<std::size_t>(text.size(), wParam - 1);
+  std::copy_n(text.data(), copied, buffer);
+  buffer[copied] = L'\0';
+  return static_cast<LRESULT>(copied);
+}
+
 LRESULT CALLBACK frameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                DWORD_PTR) noexcept {
+                                DWORD_PTR self) noexcept {
   try {
     switch (message) {
+      case WM_GETTEXT:
+      case WM_GETTEXTLENGTH:
+        if (const std::wstring* held = reinterpret_cast<const Frame*>(self)->held()) {
+          return answerText(*held, message, wParam, lParam);
+        }
+        break;
       case WM_PAINT: {
         PAINTSTRUCT ps{};
         if (const HDC dc = BeginPaint(frame, &ps)) {
@@ -135,21 +152,33 @@ LRESULT CALLBACK frameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 Frame::Frame(HWND window, const CtlLayout& layout) : ControlBase(window, layout) {
-  SetWindowSubclass(window, &frameProcedure, kFrameSubclass, 0);
+  SetWindowSubclass(window, &frameProcedure, kFrameSubclass, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void Frame::setCaption(std::string_view text) {
+  // A hidden frame (the window in the tray) is not touched: nobody sees it.
+  if (!IsWindowVisible(window_)) {
+    held_ = widen(text);
+    return;
+  }
+  held_.reset();
   setWindowText(window_, text);
-  // A hidden frame (the window in the tray) paints nothing. Otherwise the
-  // window beneath repaints the caption's strip: where a longer caption
+  // The window beneath repaints the caption's strip: where a longer caption
   // stood, its background shows again.
-  if (!IsWindowVisible(window_)) return;
   const HWND parent = GetParent(window_);
   RECT strip{};
   GetWindowRect(window_, &strip);
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&strip), 2);
   if (const int height = captionHeight(); height > 0) strip.bottom = strip.top + height;
   RedrawWindow(parent, &strip, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Frame::windowShown() {
+  if (!held_) return;
+  const std::wstring text = std::move(*held_);
+  held_.reset();
+  // The whole window is being painted anew: the text is all it needs.
+  SetWindowTextW(window_, text.c_str());
 }
 
 int Frame::captionHeight() {
@@ -313,7 +342,33 @@ std::optional<ControlEvent> ComboBox::command(WORD code) {
 
 // --- progress bar ------------------------------------------------------------
 
+namespace {
+
+constexpr UINT_PTR kBarSubclass = 1;
+
+LRESULT CALLBACK barProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR self) noexcept {
+  const auto& owner = *reinterpret_cast<const ProgressBar*>(self);
+  switch (message) {
+    case PBM_GETPOS:
+      if (owner.held()) return owner.shownPosition();
+      break;
+    case PBM_GETRANGE:
+      if (owner.held()) {
+        if (auto* range = reinterpret_cast<PBRANGE*>(lParam)) *range = {0, owner.shownTop()};
+        return wParam ? 0 : owner.shownTop();
+      }
+      break;
+    case WM_NCDESTROY: RemoveWindowSubclass(bar, &barProcedure, kBarSubclass); break;
+    default: break;
+  }
+  return DefSubclassProc(bar, message, wParam, lParam);
+}
+
+}  // namespace
+
 ProgressBar::ProgressBar(HWND window, const CtlLayout& layout) : ControlBase(window, layout) {
+  SetWindowSubclass(window, &barProcedure, kBarSubclass, reinterpret_cast<DWORD_PTR>(this));
   show();
 }
 
@@ -327,12 +382,29 @@ void ProgressBar::setValue(int shown) {
   show();
 }
 
+// A maximum of 0 or below leaves no room: the bar shows empty.
+int ProgressBar::shownPosition() const {
+  return max_ > 0 ? std::clamp(value_, 0, max_) : 0;
+}
+
 void ProgressBar::show() {
-  // A maximum of 0 or below leaves no room: the bar shows empty.
-  const int top = max_ > 0 ? max_ : 1;
-  const int shown = max_ > 0 ? std::clamp(value_, 0, max_) : 0;
-  send(window_, PBM_SETRANGE32, 0, top);
-  send(window_, PBM_SETPOS, static_cast<WPARAM>(shown));
+  if (!IsWindowVisible(window_) && sentTop_ >= 0) {
+    held_ = true;
+    return;
+  }
+  held_ = false;
+  const int top = shownTop();
+  const int position = shownPosition();
+  if (top != sentTop_) send(window_, PBM_SETRANGE32, 0, top);
+  if (position != sentPosition_ || top != sentTop_) {
+    send(window_, PBM_SETPOS, static_cast<WPARAM>(position));
+  }
+  sentTop_ = top;
+  sentPosition_ = position;
+}
+
+void ProgressBar::windowShown() {
+  if (held_) show();
 }
 
 // --- list view ---------------------------------------------------------------

@@ -46,6 +46,9 @@ class ChildControl {
   virtual std::optional<ControlEvent> notify(const NMHDR&) { return std::nullopt; }
   // The window moved to a monitor with another DPI (after fonts and places).
   virtual void dpiChanged(unsigned) {}
+  // The main window was shown: what was held back while it was hidden is
+  // put on the screen now.
+  virtual void windowShown() {}
 
  protected:
   HWND window_;
@@ -92,7 +95,13 @@ class Label final : public ControlBase<platform::IControl> {
 class Frame final : public ControlBase<platform::IControl> {
  public:
   Frame(HWND window, const CtlLayout& layout);
+  // While the main window is hidden a new caption is only kept (the status
+  // frame's changes every second): the frame answers for its text from it,
+  // and takes it as its window text when the window is shown.
   void setCaption(std::string_view text) override;
+  void windowShown() override;
+  // The caption kept while hidden, if any.
+  const std::wstring* held() const { return held_ ? &*held_ : nullptr; }
 
  private:
   // The caption strip's height, measured once for each font the frame gets:
@@ -100,6 +109,7 @@ class Frame final : public ControlBase<platform::IControl> {
   int captionHeight();
   HFONT measuredFont_ = nullptr;
   int captionHeight_ = 0;
+  std::optional<std::wstring> held_;
 };
 
 // Option buttons are BS_RADIOBUTTON, not the automatic kind: the logic
@@ -177,6 +187,9 @@ class ComboBox final : public ControlBase<platform::IComboBox> {
 // The bar keeps the values it was given and shows them clamped to its range,
 // so a negative maximum or an out-of-range value is never refused. Its text
 // ("Progress Bar") is kept as the window text and not drawn.
+// Range and position are kept here and sent only when they change, and
+// while the main window is hidden not at all: the bar answers for them from
+// here then, and is brought up to date when the window is shown.
 class ProgressBar final : public ControlBase<platform::IProgressBar> {
  public:
   ProgressBar(HWND window, const CtlLayout& layout);
@@ -184,11 +197,20 @@ class ProgressBar final : public ControlBase<platform::IProgressBar> {
   void setMax(int maximum) override;
   int value() const override { return value_; }
   void setValue(int shown) override;
+  void windowShown() override;
+  // What the bar shows: its top and its position.
+  int shownTop() const { return max_ > 0 ? max_ : 1; }
+  int shownPosition() const;
+  bool held() const { return held_; }
 
  private:
   void show();
   int max_ = 100;
   int value_ = 0;
+  bool held_ = false;
+  // What the control was last given; none before the first time.
+  int sentTop_ = -1;
+  int sentPosition_ = -1;
 };
 
 // A report-style list. Rows and columns are 1-based here, 0-based in the

@@ -618,6 +618,7 @@ const MainWindow::Route MainWindow::kRoutes[] = {
     {WM_ACTIVATE, &MainWindow::onActivate},
     {WM_SETFOCUS, &MainWindow::onSetFocus},
     {WM_SIZE, &MainWindow::onSize},
+    {WM_WINDOWPOSCHANGED, &MainWindow::onPositionChanged},
     {WM_GETDPISCALEDSIZE, &MainWindow::onGetDpiScaledSize},
     {WM_DPICHANGED, &MainWindow::onDpiChanged},
     {kToggleMessage, &MainWindow::onToggleMessage},
@@ -790,6 +791,16 @@ std::optional<LRESULT> MainWindow::onSize(UINT, WPARAM wParam, LPARAM) {
     deliver([](FormEvents& e) { e.onResize(); });
   }
   return 0;
+}
+
+// However the window comes back (the tray, a command, the hot key), the
+// controls that waited while it was hidden catch up before it is painted.
+std::optional<LRESULT> MainWindow::onPositionChanged(UINT, WPARAM, LPARAM lParam) {
+  if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) != 0) {
+    for (const auto& control : controls_)
+      control->windowShown();
+  }
+  return std::nullopt;
 }
 
 std::optional<LRESULT> MainWindow::onGetDpiScaledSize(UINT, WPARAM wParam, LPARAM lParam) {

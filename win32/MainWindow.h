@@ -123,6 +123,7 @@ class MainWindow final : public platform::IMainWindow {
   std::optional<LRESULT> onActivate(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onSetFocus(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onSize(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> onPositionChanged(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onGetDpiScaledSize(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onDpiChanged(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> onToggleMessage(UINT message, WPARAM wParam, LPARAM lParam);

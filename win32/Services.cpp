@@ -27,17 +27,62 @@ std::uint32_t WindowSystem::style(Hwnd32 window) {
   return static_cast<std::uint32_t>(GetWindowLongPtrW(toHwnd(window), GWL_STYLE));
 }
 
+namespace {
+
+// A window's title as the system keeps it, read without asking the window's
+// thread (GetWindowTextLength sends WM_GETTEXTLENGTH to it and waits: one
+// thread switch per window, most of a walk over a thousand windows). Read
+// into room to spare, and again with more room when it filled what there was.
+std::wstring storedTitle(HWND window) {
+  constexpr std::size_t kMost = std::size_t{1} << 20;
+  std::wstring buffer(256, L'\0');
+  for (;;) {
+    const int copied =
+        InternalGetWindowText(window, buffer.data(), static_cast<int>(buffer.size()));
+    if (copied <= 0) return {};
+    const auto got = static_cast<std::size_t>(copied);
+    if (got + 1 < buffer.size() || buffer.size() >= kMost) {
+      buffer.resize(got);
+      return buffer;
+    }
+    buffer.assign(buffer.size() * 4, L'\0');
+  }
+}
+
+// A window that keeps its title elsewhere than the system (a control used as
+// a top-level window) is asked for it as before.
+std::wstring askedTitle(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0) return {};
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, buffer.data(), length + 1);
+  buffer.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return buffer;
+}
+
+std::wstring titleOf(HWND window) {
+  std::wstring title = storedTitle(window);
+  return title.empty() ? askedTitle(window) : title;
+}
+
+}  // namespace
+
 int WindowSystem::textLength(Hwnd32 window) {
-  return GetWindowTextLengthW(toHwnd(window));
+  titleOf_ = toHwnd(window);
+  title_ = titleOf(titleOf_);
+  return static_cast<int>(title_.size());
 }
 
 std::string WindowSystem::text(Hwnd32 window, int bufferUnits) {
   if (bufferUnits <= 0) return {};
-  std::wstring buffer(static_cast<std::size_t>(bufferUnits), L'\0');
-  const int copied = GetWindowTextW(toHwnd(window), buffer.data(), bufferUnits);
-  if (copied <= 0) return {};
-  buffer.resize(static_cast<std::size_t>(copied));
-  return narrow(buffer);
+  std::wstring title = toHwnd(window) == titleOf_ ? std::move(title_) : titleOf(toHwnd(window));
+  titleOf_ = nullptr;
+  title_.clear();
+  // As GetWindowText does: what fits the buffer with its terminating null.
+  if (title.size() >= static_cast<std::size_t>(bufferUnits)) {
+    title.resize(static_cast<std::size_t>(bufferUnits) - 1);
+  }
+  return narrow(title);
 }
 
 void WindowSystem::allowAnyForeground() {

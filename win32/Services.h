@@ -36,6 +36,12 @@ class WindowSystem final : public platform::IWindowSystem {
   std::string windowClass(Hwnd32 window) override;
   bool cloaked(Hwnd32 window) override;
   bool runsAbove(Hwnd32 window) override;
+
+ private:
+  // The title last read for its length, handed out again by text(): the walk
+  // asks both of each window in turn.
+  HWND titleOf_ = nullptr;
+  std::wstring title_;
 };
 
 // The mandatory integrity level of a process (the last part of its label,

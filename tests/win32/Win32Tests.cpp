@@ -629,6 +629,75 @@ TEST_F(WindowTest, TheProgressBarKeepsWhatItWasGivenAndShowsItClamped) {
   EXPECT_EQ(bar.caption(), "Progress Bar");
 }
 
+// Counts the messages that change a control, ahead of the control's own
+// handling.
+class ChangeSpy {
+ public:
+  explicit ChangeSpy(HWND control) : control_(control) {
+    SetWindowSubclass(control_, &ChangeSpy::procedure, 77, reinterpret_cast<DWORD_PTR>(this));
+  }
+  ~ChangeSpy() { RemoveWindowSubclass(control_, &ChangeSpy::procedure, 77); }
+  ChangeSpy(const ChangeSpy&) = delete;
+  ChangeSpy& operator=(const ChangeSpy&) = delete;
+  int changes = 0;
+
+ private:
+  static LRESULT CALLBACK procedure(HWND w, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR self) {
+    if (message == WM_SETTEXT || message == PBM_SETPOS || message == PBM_SETRANGE32) {
+      ++reinterpret_cast<ChangeSpy*>(self)->changes;
+    }
+    return DefSubclassProc(w, message, wParam, lParam);
+  }
+  HWND control_;
+};
+
+// The status frame and the bar change every second: while the window is
+// hidden nothing reaches them, what they are asked still reads right, and
+// once the window is shown they show it.
+TEST_F(WindowTest, TheStatusAndTheBarOfAHiddenWindowWaitForItToBeShown) {
+  auto& status = window.control<Frame>(Ctl::Frame4);
+  auto& bar = window.control<ProgressBar>(Ctl::ProgressBar1);
+  const HWND frame = hwnd(Ctl::Frame4);
+  const HWND barWindow = hwnd(Ctl::ProgressBar1);
+  ASSERT_FALSE(IsWindowVisible(main()));
+  bar.setMax(10);  // the bar as the first tick leaves it, before the spies
+  bar.setValue(1);
+  ChangeSpy frameSpy(frame), barSpy(barWindow);
+  for (int s = 2; s <= 5; ++s) {
+    status.setCaption("On. Next switch will occur in: 00:00:0" + std::to_string(10 - s));
+    bar.setMax(10);
+    bar.setValue(s);
+  }
+  EXPECT_EQ(frameSpy.changes, 0);
+  EXPECT_EQ(barSpy.changes, 0);
+  EXPECT_EQ(status.caption(), "On. Next switch will occur in: 00:00:05");
+  wchar_t text[64] = {};
+  EXPECT_EQ(SendMessageW(frame, WM_GETTEXT, 12, reinterpret_cast<LPARAM>(text)), 11);
+  EXPECT_STREQ(text, L"On. Next sw");
+  EXPECT_EQ(SendMessageW(barWindow, PBM_GETPOS, 0, 0), 5);
+  PBRANGE range{};
+  EXPECT_EQ(SendMessageW(barWindow, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range)), 0);
+  EXPECT_EQ(range.iHigh, 10);
+
+  window.setVisible(true);
+  EXPECT_EQ(frameSpy.changes, 1);
+  // The text the system keeps for the frame, not our answer for it.
+  InternalGetWindowText(frame, text, 64);
+  EXPECT_STREQ(text, L"On. Next switch will occur in: 00:00:05");
+  bar.setMax(10);
+  const int sent = barSpy.changes;
+  EXPECT_GE(sent, 1);
+  EXPECT_EQ(SendMessageW(barWindow, PBM_GETPOS, 0, 0), 5);
+  // Shown, a change goes to the control; the same values again do not.
+  bar.setValue(6);
+  EXPECT_EQ(barSpy.changes, sent + 1);
+  bar.setMax(10);
+  bar.setValue(6);
+  EXPECT_EQ(barSpy.changes, sent + 1);
+  window.setVisible(false);
+}
+
 TEST_F(WindowTest, ListColumnsKeepTheirTwipsAndHideWhenNarrow) {
   auto& list = window.control<ListView>(Ctl::ListView2);
   const HWND h = hwnd(Ctl::ListView2);
@@ -1824,6 +1893,50 @@ TEST(WindowSystem, OurWindowIsSeenAndOfOurOwnLevelAndProgram) {
   const std::string path = windows.programPath(toHwnd32(ours.get()));
   EXPECT_TRUE(path.ends_with("tarnavel_win32_tests.exe")) << path;
   EXPECT_EQ(windows.processOf(toHwnd32(ours.get())), GetCurrentProcessId());
+}
+
+// A window's title is read as the system keeps it: a thread that takes no
+// messages does not hold the walk up, and a title longer than the first
+// room is read whole. A window that keeps its text elsewhere (an edit
+// control) is asked for it.
+TEST(WindowSystem, TitlesAreReadWithoutAskingTheWindowsThread) {
+  WNDCLASSW plain{};
+  plain.lpfnWndProc = &DefWindowProcW;
+  plain.hInstance = GetModuleHandleW(nullptr);
+  plain.lpszClassName = L"TarnavelTestPlainWindow";
+  RegisterClassW(&plain);
+  HWND hung = nullptr;
+  const HANDLE made = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread other([&] {
+    hung = CreateWindowExW(0, plain.lpszClassName, L"another program",
+                           WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 120, nullptr, nullptr,
+                           plain.hInstance, nullptr);
+    SetEvent(made);
+    WaitForSingleObject(release, INFINITE);  // takes no messages meanwhile
+    DestroyWindow(hung);
+  });
+  WaitForSingleObject(made, 5000);
+  WindowSystem windows;
+  const Hwnd32 w = toHwnd32(hung);
+  const ULONGLONG before = GetTickCount64();
+  EXPECT_EQ(windows.textLength(w), 15);
+  EXPECT_EQ(windows.text(w, 16), "another program");
+  EXPECT_EQ(windows.text(w, 8), "another");
+  EXPECT_LT(GetTickCount64() - before, 1000u);
+  SetEvent(release);
+  other.join();
+  CloseHandle(made);
+  CloseHandle(release);
+
+  const std::wstring longTitle(1000, L'\u00e9');
+  const Window ours(CreateWindowExW(0, plain.lpszClassName, longTitle.c_str(), WS_OVERLAPPEDWINDOW,
+                                    0, 0, 100, 100, nullptr, nullptr, plain.hInstance, nullptr));
+  ASSERT_EQ(windows.textLength(toHwnd32(ours.get())), 1000);
+  EXPECT_EQ(windows.text(toHwnd32(ours.get()), 1001), narrow(longTitle));
+  const Window edit = ownTopWindow(L"an edit control");
+  ASSERT_EQ(windows.textLength(toHwnd32(edit.get())), 15);
+  EXPECT_EQ(windows.text(toHwnd32(edit.get()), 16), "an edit control");
 }
 
 // A Store app's frame names the app inside it; a frame whose app window is
