@@ -81,14 +81,20 @@ bool ReopenedWindows::present(int row) {
   return program.empty() || program == entries_[index].program;
 }
 
-bool ReopenedWindows::findAgain(int row) {
-  auto& windows = cx_.sys.windows;
+int ReopenedWindows::listNotQueued(std::unordered_set<Hwnd32>& queued) {
   auto& list = cx_.ui.ListView2;
-  const int listed = ListTopWindows(table_, windows, cx_.ui.Form.handle());
-  std::unordered_set<Hwnd32> queued;
+  const int listed = ListTopWindows(table_, cx_.sys.windows, cx_.ui.Form.handle());
   for (int i = 1; i <= list.count(); ++i) {
     if (const auto h = handleOf(list.text(i, kHandleText))) queued.insert(*h);
   }
+  return listed;
+}
+
+bool ReopenedWindows::findAgain(int row) {
+  auto& windows = cx_.sys.windows;
+  auto& list = cx_.ui.ListView2;
+  std::unordered_set<Hwnd32> queued;
+  const int listed = listNotQueued(queued);
   const std::string title = list.text(row, kTitle);
   const auto index = static_cast<std::size_t>(row - 1);
   const ProgramRecord known = index < entries_.size() ? entries_[index] : ProgramRecord{};
@@ -133,11 +139,8 @@ void ReopenedWindows::bind(int row, Hwnd32 window) {
 bool ReopenedWindows::takeWindowOf(int row, std::uint32_t process) {
   auto& windows = cx_.sys.windows;
   auto& list = cx_.ui.ListView2;
-  const int listed = ListTopWindows(table_, windows, cx_.ui.Form.handle());
   std::unordered_set<Hwnd32> queued;
-  for (int i = 1; i <= list.count(); ++i) {
-    if (const auto h = handleOf(list.text(i, kHandleText))) queued.insert(*h);
-  }
+  const int listed = listNotQueued(queued);
   // Of its windows, the one with the row's title first.
   const std::string title = list.text(row, kTitle);
   for (const bool sameTitle : {true, false}) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "form/Context.h"
@@ -65,6 +66,9 @@ class ReopenedWindows {
   std::optional<Hwnd32> handleOf(const std::string& text) const;
   void store();
   void bind(int row, Hwnd32 window);
+  // Walks the windows into the table (their count) and collects the handles
+  // the queue names.
+  int listNotQueued(std::unordered_set<Hwnd32>& queued);
 
   Context& cx_;
   SwitchQueue& queue_;
