@@ -22,10 +22,8 @@ CommandAnswer refused(std::string_view reason) {
 }  // namespace
 
 Hwnd32 Form1::windowOfRow(int row) {
-  const auto handle = readNumber(ui_.ListView2.text(row, kHandleText), sys_.locale.numberFormat());
-  if (!handle || !fitsLong(*handle)) return 0;
-  const Hwnd32 window = roundToLong(*handle);
-  return window != 0 && IsShownWindow(sys_.windows, window) ? window : 0;
+  return ShownWindowOf(sys_.windows, ui_.ListView2.text(row, kHandleText),
+                       sys_.locale.numberFormat());
 }
 
 int Form1::rowWithWindow(int from, int step) {

@@ -1,5 +1,6 @@
 #include "queue/WindowList.h"
 
+#include "core/Numbers.h"
 #include "platform/Errors.h"
 
 namespace tarnavel {
@@ -27,6 +28,14 @@ bool IsAppWindow(platform::IWindowSystem& windows, Hwnd32 window) {
 bool IsShownWindow(platform::IWindowSystem& windows, Hwnd32 window) {
   return windows.exists(window) && (windows.style(window) & kStyleVisible) != 0 &&
          !windows.cloaked(window);
+}
+
+Hwnd32 ShownWindowOf(platform::IWindowSystem& windows, std::string_view handleText,
+                     const NumberFormat& format) {
+  const auto value = readNumber(handleText, format);
+  if (!value || !fitsLong(*value)) return 0;
+  const Hwnd32 window = roundToLong(*value);
+  return window != 0 && IsShownWindow(windows, window) ? window : 0;
 }
 
 int ListTopWindows(WindowTable& table, platform::IWindowSystem& windows, Hwnd32 ownWindow) {

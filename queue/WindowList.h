@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/ErrorReport.h"
@@ -38,6 +39,11 @@ bool IsAppWindow(platform::IWindowSystem& windows, Hwnd32 window);
 // kept out of sight by the window manager (another virtual desktop, a
 // suspended Store app).
 bool IsShownWindow(platform::IWindowSystem& windows, Hwnd32 window);
+
+// The window a queue row's handle text names, when it reads as a handle and
+// that window is shown; 0 otherwise.
+Hwnd32 ShownWindowOf(platform::IWindowSystem& windows, std::string_view handleText,
+                     const NumberFormat& format);
 
 // Walks the top-level windows in Z order from the top into the table, leaving
 // out ownWindow and the windows kept out of sight, and returns how many were

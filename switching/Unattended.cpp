@@ -311,8 +311,8 @@ int Unattended::turnFor(int row) {
   if (choices_.findReopened) reopened_.sync();
   const auto there = [&](int r) {
     if (choices_.findReopened) return reopened_.present(r) || reopened_.findAgain(r);
-    const auto value = readNumber(list.text(r, kHandleText), cx_.sys.locale.numberFormat());
-    return value && fitsLong(*value) && IsShownWindow(cx_.sys.windows, roundToLong(*value));
+    return ShownWindowOf(cx_.sys.windows, list.text(r, kHandleText),
+                         cx_.sys.locale.numberFormat()) != 0;
   };
   for (int k = 0; k < count; ++k) {
     const int r = (row - 1 + k) % count + 1;
