@@ -122,6 +122,44 @@ class ISettingsBackend {
   virtual bool writeOverText(std::string_view key, std::string_view value) = 0;
 };
 
+// Where a policy was set: for the whole machine or for the user. The
+// machine's wins where both set the same value.
+enum class PolicyScope { Machine, User };
+
+// A value under the program's policy key, as the store holds it.
+struct PolicyValue {
+  enum class Kind { Absent, Text, Number, Other };
+  Kind kind = Kind::Absent;
+  std::string text;          // Kind::Text (REG_SZ and REG_EXPAND_SZ, as stored)
+  std::uint32_t number = 0;  // Kind::Number (REG_DWORD)
+  friend bool operator==(const PolicyValue&, const PolicyValue&) = default;
+};
+
+// The policies an organisation set for the program (Group Policy, Intune):
+// values under Software\Policies\Kestrine\Tarnavel of the machine and of
+// the user. Only read; a key that cannot be opened reads as absent.
+class IPolicyStore {
+ public:
+  virtual ~IPolicyStore() = default;
+  virtual PolicyValue read(PolicyScope scope, std::string_view name) = 0;
+  // The values "1", "2", ... of the subkey Queue, in order, up to the first
+  // absent one.
+  virtual std::vector<PolicyValue> queue(PolicyScope scope) = 0;
+};
+
+// The settings file of a portable copy: read whole, and replaced whole so
+// that a crash or a power loss mid-write leaves the old file or the new one.
+// Refusals throw AppError.
+class ISettingsFile {
+ public:
+  virtual ~ISettingsFile() = default;
+  // The file's bytes; nothing when there is no such file.
+  virtual std::optional<std::string> read() = 0;
+  // Writes the bytes to a new file beside it, flushed, then puts that file
+  // in place of the old one.
+  virtual void replace(std::string_view bytes) = 0;
+};
+
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;

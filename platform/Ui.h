@@ -22,6 +22,9 @@ class IControl {
   virtual void setCaption(std::string_view text) = 0;
   virtual bool enabled() const = 0;
   virtual void setEnabled(bool on) = 0;
+  // Disables the control for the rest of the run, whatever setEnabled says
+  // later; pointing at it shows the tip, which says why.
+  virtual void lock(std::string_view tip) = 0;
   virtual bool visible() const = 0;
   virtual void setVisible(bool on) = 0;
   virtual void setFocus() = 0;

@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,9 +51,24 @@ class ChildControl {
   // put on the screen now.
   virtual void windowShown() {}
 
+  // Told when a control is locked, with the tip to show over it.
+  std::function<void(ChildControl&, std::string_view tip)> onLock;
+  bool locked() const { return locked_; }
+
+ protected:
+  // Disables the control for good and has its tip shown.
+  void lockWith(std::string_view tip) {
+    locked_ = true;
+    EnableWindow(window_, FALSE);
+    if (onLock) onLock(*this, tip);
+  }
+
  protected:
   HWND window_;
   const CtlLayout& layout_;
+
+ private:
+  bool locked_ = false;
 };
 
 // Gives a control the focus from code: its top-level window decides when,
@@ -67,7 +83,8 @@ class ControlBase : public ChildControl, public Interface {
   std::string caption() const override { return windowText(window_); }
   void setCaption(std::string_view text) override { setWindowText(window_, text); }
   bool enabled() const override { return IsWindowEnabled(window_) != FALSE; }
-  void setEnabled(bool on) override { EnableWindow(window_, on ? TRUE : FALSE); }
+  void setEnabled(bool on) override { EnableWindow(window_, on && !locked() ? TRUE : FALSE); }
+  void lock(std::string_view tip) override { lockWith(tip); }
   // The control's own visibility, whatever its window's.
   bool visible() const override {
     return (GetWindowLongPtrW(window_, GWL_STYLE) & WS_VISIBLE) != 0;

@@ -31,7 +31,11 @@ class Control : public Interface, public Watched {
   }
   void setEnabled(bool on) override {
     acts("setEnabled");
-    enabled_ = on;
+    enabled_ = on && tip.empty();
+  }
+  void lock(std::string_view why) override {
+    tip = why;
+    enabled_ = false;
   }
   bool visible() const override {
     reads("visible");
@@ -47,6 +51,7 @@ class Control : public Interface, public Watched {
   }
 
   int focusCount = 0;
+  std::string tip;  // set by lock
 
  protected:
   void keepCaption(std::string_view text) { caption_ = text; }
