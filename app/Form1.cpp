@@ -38,6 +38,32 @@ TrayEvents trayEventsOf(Form1& form) {
   return events;
 }
 
+// The controls that a policy can lock.
+platform::IControl& lockable(Form1Controls& ui, Ctl id) {
+  switch (id) {
+    case Ctl::Option1: return ui.Option1;
+    case Ctl::Option2: return ui.Option2;
+    case Ctl::Option3: return ui.Option3;
+    case Ctl::Option4: return ui.Option4;
+    case Ctl::Option5: return ui.Option5;
+    case Ctl::Option6: return ui.Option6;
+    case Ctl::Option7: return ui.Option7;
+    case Ctl::Option8: return ui.Option8;
+    case Ctl::Text1: return ui.Text1;
+    case Ctl::Text2: return ui.Text2;
+    case Ctl::Text3: return ui.Text3;
+    case Ctl::dtpWeekly: return ui.dtpWeekly;
+    case Ctl::cboWeekly: return ui.cboWeekly;
+    case Ctl::Check4: return ui.Check4;
+    case Ctl::Check8: return ui.Check8;
+    case Ctl::PushButton3: return ui.PushButton3;
+    case Ctl::PushButton4: return ui.PushButton4;
+    case Ctl::PushButton5: return ui.PushButton5;
+    case Ctl::PushButton8: return ui.PushButton8;
+    default: throw AppError::indexOutOfBounds();
+  }
+}
+
 }  // namespace
 
 std::string aboutText() {
@@ -46,10 +72,28 @@ std::string aboutText() {
          "\r\nContact: " + std::string(kContactPage);
 }
 
-Form1::Form1(Form1Controls& ui, Services& sys)
+const Policies& noPolicies() {
+  static const Policies none;
+  return none;
+}
+
+std::string aboutText(const Policies& policies) {
+  std::string text = aboutText();
+  const auto names = policies.names();
+  if (names.empty()) return text;
+  text += "\r\n\r\nSet by your organization:";
+  for (const auto& name : names)
+    text += "\r\n" + name;
+  return text;
+}
+
+Form1::Form1(Form1Controls& ui, Services& sys, const Policies& policies,
+             std::vector<std::string> storeProblems)
     : cSysTray1(sys.tray, sys.loop, trayEventsOf(*this), &ui.TrayTimer),
       ui_(ui),
       sys_(sys),
+      policies_(policies),
+      storeProblems_(std::move(storeProblems)),
       log_(sys.logFiles, sys.clock),
       report_(sys.dialogs),
       settings_(sys.settings, sys.locale, report_),
@@ -97,6 +141,10 @@ void Form1::Form_Load() {
     // Read before anything else that can report: a problem found while
     // starting then goes to the log only.
     report_.setLogOnly(logInsteadFrom(sys_.settings, NumberFormat{}));
+    for (const auto& problem : storeProblems_)
+      report_.notice(problem);
+    for (const auto& problem : policies_.problems())
+      report_.notice(problem);
     ApplySkin();
   });
   g.step(102, [&] {
@@ -144,6 +192,7 @@ void Form1::Form_Load() {
   g.step(252, [&] { cSysTray1.setInTray(true); });
   // The last step: from now on Ctrl+Shift+T toggles monitoring.
   g.step(254, [&] { hook_.install(); });
+  applyPolicies(g);
   // The Options box's choices, which report their own failures.
   unattended_.load();
   restarts_.load();
@@ -212,6 +261,50 @@ void Form1::restoreStartUp(Guard& g) {
   } else {
     // The box keeps its restored value out of sight.
     g.step(246, [&] { ui_.Check8.setVisible(false); });
+  }
+}
+
+void Form1::applyPolicies(Guard& g) {
+  // A group of options set by policy is locked whole: its options are
+  // stored together.
+  const auto setsAny = [&](std::initializer_list<Ctl> controls) {
+    for (const Ctl c : controls) {
+      if (policies_.sets(layoutOf(c).name)) return true;
+    }
+    return false;
+  };
+  const auto lock = [&](std::initializer_list<Ctl> controls) {
+    for (const Ctl c : controls)
+      lockable(ui_, c).lock(kSetByOrganization);
+  };
+  g.step(256, [&] {
+    const std::initializer_list<Ctl> schedule = {Ctl::Option1, Ctl::Option2, Ctl::Option3,
+                                                 Ctl::Option7};
+    const std::initializer_list<Ctl> after = {Ctl::Option8, Ctl::Option4, Ctl::Option5,
+                                              Ctl::Option6};
+    if (setsAny(schedule)) lock(schedule);
+    if (setsAny(after)) lock(after);
+    for (const Ctl c : {Ctl::Text1, Ctl::Text2, Ctl::Text3}) {
+      if (setsAny({c})) lock({c});
+    }
+    if (policies_.sets("Weekly Time")) lock({Ctl::dtpWeekly});
+    if (policies_.sets("Weekly")) lock({Ctl::cboWeekly});
+    if (policies_.sets("Windows Startup")) lock({Ctl::Check4});
+    if (policies_.sets("Minimized")) lock({Ctl::Check8});
+    if (queueLocked()) {
+      lock({Ctl::PushButton3, Ctl::PushButton4, Ctl::PushButton5, Ctl::PushButton8});
+    }
+  });
+  // Started with Windows by policy: the Run entry is there and names this
+  // copy, at every start; kept from it by policy: the entry is gone.
+  if (const std::string* startup = policies_.text("Windows Startup")) {
+    g.step(258, [&] {
+      if (*startup == "On") {
+        startUp_.EnableStartup();
+      } else {
+        startUp_.DisableStartup();
+      }
+    });
   }
 }
 
@@ -512,6 +605,7 @@ void Form1::PushButton1_Click() {
 }
 
 void Form1::PushButton3_Click() {
+  if (queueLocked()) return;
   queue_.addSelected(ui_.ListView1, windowList_.handles(), sys_.windows, sys_.dialogs, appTitle_,
                      [this](int row) { SetTimeBeforeCwitch(row); });
   // The new row's program and window class are recorded while it is open.
@@ -525,17 +619,20 @@ void Form1::ListView1_DblClick() {
 }
 
 void Form1::ListView2_DblClick() {
-  if (ui_.Form.pointer() == MousePointer::Hourglass) return;
+  if (ui_.Form.pointer() == MousePointer::Hourglass || queueLocked()) return;
   queue_.removeSelected();
 }
 
 void Form1::PushButton4_Click() {
+  if (queueLocked()) return;
   queue_.deleteSelected(ui_);
 }
 void Form1::PushButton5_Click() {
+  if (queueLocked()) return;
   queue_.clearAll();
 }
 void Form1::PushButton8_Click() {
+  if (queueLocked()) return;
   queue_.clearInvalid();
 }
 
@@ -555,7 +652,7 @@ void Form1::mnuOptions_Click() {
   pause.pause(g, 100, 102, 104, 106);
   g.step(108, [&] {
     sys_.dialogs.optionsBox(
-        appTitle_, unattended_.choices(),
+        appTitle_, unattended_.choices(), choiceLocks(),
         [&](const UnattendedChoices& wanted) {
           unguarded("Form1.mnuOptions_Click", [&] { unattended_.change(wanted); });
         },
@@ -564,9 +661,22 @@ void Form1::mnuOptions_Click() {
   pause.resume(g, 110, 112, 114);
 }
 
+ChoiceLocks Form1::choiceLocks() const {
+  const auto sets = [&](std::string_view key) { return policies_.sets(key); };
+  return {.pauseWhenInUse = sets(kPauseWhenInUseKey),
+          .resumeAfter = sets(kResumeAfterIdleKey),
+          .findReopened = sets(kFindReopenedKey),
+          .skipMissing = sets(kSkipMissingKey),
+          .keepDisplayOn = sets(kKeepDisplayOnKey),
+          .hours = sets(kSwitchHoursKey) || sets(kSwitchDaysKey),
+          .logInsteadOfBoxes = sets(kLogInsteadKey),
+          .logSwitches = sets(kLogSwitchesKey),
+          .tip = std::string(kSetByOrganization)};
+}
+
 void Form1::mnuAbout_Click() {
   Guard g(report_, "Form1.mnuAbout_Click");
-  g.step(100, [&] { sys_.dialogs.messageBox(aboutText(), kMbOk, appTitle_); });
+  g.step(100, [&] { sys_.dialogs.messageBox(aboutText(policies_), kMbOk, appTitle_); });
 }
 
 // --- help -------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/Policies.h"
 #include "app/StartUp.h"
 #include "core/Commands.h"
 #include "core/ErrorReport.h"
@@ -29,10 +30,19 @@ namespace tarnavel {
 // The "About Tarnavel" box: the version, the support address and the
 // contact page.
 std::string aboutText();
+// The box with the settings an organisation set listed after it.
+std::string aboutText(const Policies& policies);
+
+// No policies: every setting is the user's.
+const Policies& noPolicies();
 
 class Form1 final : public FormEvents {
  public:
-  Form1(Form1Controls& ui, Services& sys);
+  // The settings store in sys is already the one under the policies; what
+  // was found wrong in the policies or the settings' own store is reported
+  // once start-up can.
+  Form1(Form1Controls& ui, Services& sys, const Policies& policies = noPolicies(),
+        std::vector<std::string> storeProblems = {});
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
@@ -136,6 +146,13 @@ class Form1 final : public FormEvents {
   void restoreSettings(Guard& g);
   void restoreMonitoring(Guard& g);
   void restoreStartUp(Guard& g);
+  // The controls of settings set by policy are locked; a start with Windows
+  // set by policy puts the Run entry right.
+  void applyPolicies(Guard& g);
+  // The queue is set by policy: no row is added or removed.
+  bool queueLocked() const { return policies_.queue().has_value(); }
+  // The Options box's choices set by policy.
+  ChoiceLocks choiceLocks() const;
   // Puts the hook in anew; the chord starts from no key held.
   void reinstallHook(std::string_view location);
   // Runs a handler that has no error guard of its own: a failure is still
@@ -153,6 +170,8 @@ class Form1 final : public FormEvents {
 
   Form1Controls& ui_;
   Services& sys_;
+  const Policies& policies_;
+  std::vector<std::string> storeProblems_;
   Log log_;
   ErrorReport report_;
   Settings settings_;

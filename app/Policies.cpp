@@ -1,5 +1,6 @@
 #include "app/Policies.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -141,6 +142,17 @@ void Policies::load(platform::IPolicyStore& store, const TimeFormat& times) {
           problems_.push_back(problem(setting.name, value));
         }
         break;  // the machine's value, usable or not, hides the user's
+      }
+    }
+    // The options of a group are stored together: a policy that chooses
+    // one of them leaves the others unchosen.
+    for (const auto group :
+         {std::to_array<std::string_view>({"Option1", "Option2", "Option3", "Option7"}),
+          std::to_array<std::string_view>({"Option8", "Option4", "Option5", "Option6"})}) {
+      const bool any =
+          std::any_of(group.begin(), group.end(), [&](auto name) { return sets(name); });
+      for (const auto name : group) {
+        if (any && !sets(name)) texts_.emplace_back(name, "False");
       }
     }
     for (const auto scope : {platform::PolicyScope::Machine, platform::PolicyScope::User}) {

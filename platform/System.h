@@ -29,8 +29,10 @@ class IDialogs {
   // The Options box, showing the choices as given. Every change the user
   // makes reaches changed at once, with all the choices as they now stand;
   // the box returns when it is closed.
-  // openLogFolder runs when the user asks for the log's folder.
+  // openLogFolder runs when the user asks for the log's folder. The locked
+  // choices are shown disabled, with their tip.
   virtual void optionsBox(std::string_view title, const UnattendedChoices& current,
+                          const ChoiceLocks& locked,
                           const std::function<void(const UnattendedChoices&)>& changed,
                           const std::function<void()>& openLogFolder) = 0;
 };

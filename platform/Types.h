@@ -140,4 +140,18 @@ struct UnattendedChoices {
   friend bool operator==(const UnattendedChoices&, const UnattendedChoices&) = default;
 };
 
+// The Options box's choices that an organisation set: shown, not changeable.
+struct ChoiceLocks {
+  bool pauseWhenInUse = false;
+  bool resumeAfter = false;
+  bool findReopened = false;
+  bool skipMissing = false;
+  bool keepDisplayOn = false;
+  bool hours = false;  // the span, its days, or both
+  bool logInsteadOfBoxes = false;
+  bool logSwitches = false;
+  // The tip over a locked choice, saying why.
+  std::string tip;
+};
+
 }  // namespace tarnavel

@@ -1,5 +1,7 @@
 #include "win32/Dialogs.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -293,10 +295,60 @@ INT_PTR CALLBACK inputProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
 struct OptionsState {
   std::wstring title;
   UnattendedChoices choices;
+  ChoiceLocks locked;
   const std::function<void(const UnattendedChoices&)>* changed;
   const std::function<void()>* openLogFolder;
   bool filling = true;
+  HWND tooltip = nullptr;  // destroyed with the box, its owner
 };
+
+// The ids of the controls a lock covers.
+std::vector<int> lockedIds(const ChoiceLocks& locked) {
+  std::vector<int> ids;
+  const auto add = [&](bool on, std::initializer_list<int> these) {
+    if (on) ids.insert(ids.end(), these);
+  };
+  add(locked.pauseWhenInUse, {kPauseId});
+  add(locked.resumeAfter, {kResumeLabelId, kResumeId, kResumeUnitId});
+  add(locked.findReopened, {kFindId});
+  add(locked.skipMissing, {kSkipId});
+  add(locked.keepDisplayOn, {kKeepDisplayId});
+  add(locked.hours, {kHoursId, kFromId, kAndId, kToId, kOnId});
+  if (locked.hours) {
+    for (int k = 0; k < 7; ++k)
+      ids.push_back(kFirstDayId + k);
+  }
+  add(locked.logInsteadOfBoxes, {kLogInsteadId});
+  add(locked.logSwitches, {kLogSwitchesId});
+  return ids;
+}
+
+// Disables the locked choices and puts their tip over them. A disabled
+// control gets no mouse messages (they go to the box), so each tip covers
+// its control's place in the box rather than the control.
+void lockChoices(HWND dialog, OptionsState& state) {
+  const auto ids = lockedIds(state.locked);
+  if (ids.empty()) return;
+  state.tooltip =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, nullptr, nullptr);
+  std::wstring tip = widen(state.locked.tip);
+  for (const int id : ids) {
+    const HWND control = GetDlgItem(dialog, id);
+    EnableWindow(control, FALSE);
+    if (state.tooltip == nullptr) continue;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = static_cast<UINT_PTR>(id);
+    GetWindowRect(control, &tool.rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&tool.rect), 2);
+    tool.lpszText = tip.data();
+    SendMessageW(state.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
 
 bool checked(HWND dialog, int id) {
   return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
@@ -334,8 +386,11 @@ std::wstring timeText(int minutes) {
   return text;
 }
 
-// The times and days take part only with the switching hours chosen.
+// The times and days take part only with the switching hours chosen (and
+// not locked).
 void enableHours(HWND dialog, bool on) {
+  const auto* state = reinterpret_cast<OptionsState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (state != nullptr && state->locked.hours) on = false;
   for (const int id : {kFromId, kAndId, kToId, kOnId})
     EnableWindow(GetDlgItem(dialog, id), on);
   for (int k = 0; k < 7; ++k)
@@ -373,6 +428,7 @@ INT_PTR CALLBACK optionsProcedure(HWND dialog, UINT message, WPARAM wParam,
         enableHours(dialog, c.hours.on);
         check(dialog, kLogInsteadId, c.logInsteadOfBoxes);
         check(dialog, kLogSwitchesId, c.logSwitches);
+        lockChoices(dialog, *state);
         state->filling = false;
         return TRUE;  // the focus goes to the first choice
       }
@@ -491,10 +547,11 @@ std::optional<std::string> Dialogs::inputBox(std::string_view prompt, std::strin
 }
 
 void Dialogs::optionsBox(std::string_view title, const UnattendedChoices& current,
+                         const ChoiceLocks& locked,
                          const std::function<void(const UnattendedChoices&)>& changed,
                          const std::function<void()>& openLogFolder) {
   const HWND parent = owner();
-  OptionsState state{widen(title), current, &changed, &openLogFolder};
+  OptionsState state{widen(title), current, locked, &changed, &openLogFolder};
   const std::vector<DWORD> dialog =
       dialogTemplate(parent == nullptr, kOptionsWidth, kOptionsHeight, kOptionItems);
   const INT_PTR result =

@@ -30,12 +30,13 @@ class Dialogs final : public platform::IDialogs {
   // A small box of the Options' choices with a Close button (Enter and
   // Escape close it too); each change reaches changed as it is made.
   void optionsBox(std::string_view title, const UnattendedChoices& current,
+                  const ChoiceLocks& locked,
                   const std::function<void(const UnattendedChoices&)>& changed,
                   const std::function<void()>& openLogFolder) override;
   // The box without the log's folder to open: its button does nothing.
   void optionsBox(std::string_view title, const UnattendedChoices& current,
                   const std::function<void(const UnattendedChoices&)>& changed) {
-    optionsBox(title, current, changed, [] {});
+    optionsBox(title, current, ChoiceLocks{}, changed, [] {});
   }
 
  private:

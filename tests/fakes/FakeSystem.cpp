@@ -48,10 +48,12 @@ int FakeDialogs::messageBox(std::string_view text, int style, std::string_view t
 }
 
 void FakeDialogs::optionsBox(std::string_view title, const UnattendedChoices& current,
+                             const ChoiceLocks& locked,
                              const std::function<void(const UnattendedChoices&)>& changed,
                              const std::function<void()>& openLogFolder) {
   acts("optionsBox");
   optionsShown.emplace_back(std::string(title), current);
+  optionsLocks = locked;
   if (whileShown) whileShown();
   UnattendedChoices now = current;
   for (const auto& edit : optionsEdits) {

@@ -49,10 +49,12 @@ class FakeDialogs : public platform::IDialogs, public Watched {
   // Shows the box: records what it showed, then makes the edits in order,
   // each a change of the user's on the choices as they stand.
   void optionsBox(std::string_view title, const UnattendedChoices& current,
+                  const ChoiceLocks& locked,
                   const std::function<void(const UnattendedChoices&)>& changed,
                   const std::function<void()>& openLogFolder) override;
 
   std::vector<Shown> boxes;
+  ChoiceLocks optionsLocks;  // as the last Options box showed them
   std::vector<Asked> prompts;
   // The shortcut menus shown, and the item the user chooses (0: none).
   std::vector<std::vector<std::string>> menus;
@@ -242,6 +244,46 @@ class FakeSettings : public platform::ISettingsBackend, public Watched {
   std::vector<std::string> writes;  // keys, in the order written
   bool refuseWrites = false;
   bool refuseReads = false;
+};
+
+// Policy values by scope and name, and each scope's queue values.
+class FakePolicyStore : public platform::IPolicyStore {
+ public:
+  platform::PolicyValue read(platform::PolicyScope scope, std::string_view name) override {
+    if (refuses) throw AppError::system("Access is denied.");
+    const auto it = values.find({scope, std::string(name)});
+    return it == values.end() ? platform::PolicyValue{} : it->second;
+  }
+  std::vector<platform::PolicyValue> queue(platform::PolicyScope scope) override {
+    const auto it = queues.find(scope);
+    return it == queues.end() ? std::vector<platform::PolicyValue>{} : it->second;
+  }
+  void text(platform::PolicyScope scope, std::string name, std::string value) {
+    values[{scope, std::move(name)}] = {platform::PolicyValue::Kind::Text, std::move(value), 0};
+  }
+
+  std::map<std::pair<platform::PolicyScope, std::string>, platform::PolicyValue> values;
+  std::map<platform::PolicyScope, std::vector<platform::PolicyValue>> queues;
+  bool refuses = false;
+};
+
+// A settings file in memory: replaced whole, or refusing.
+class FakeSettingsFile : public platform::ISettingsFile {
+ public:
+  std::optional<std::string> read() override {
+    if (refusesReads) throw AppError::system("The process cannot access the file.");
+    return bytes;
+  }
+  void replace(std::string_view with) override {
+    if (refusesWrites) throw AppError::system("Access is denied.");
+    bytes = std::string(with);
+    ++replaced;
+  }
+
+  std::optional<std::string> bytes;
+  int replaced = 0;
+  bool refusesReads = false;
+  bool refusesWrites = false;
 };
 
 class FakeFiles : public platform::IFileSystem, public Watched {
