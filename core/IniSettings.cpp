@@ -44,7 +44,8 @@ std::string iniValue(std::string_view text) {
       default: value += c;
     }
   }
-  return value + "\"";
+  value += '"';
+  return value;
 }
 
 std::optional<std::string> iniText(std::string_view value) {
@@ -147,7 +148,9 @@ void IniSettings::write(std::string_view key, std::string_view value) {
       if (ours && (section || !line.key.empty() || !trimmed(line.raw).empty())) last = i;
     }
     if (!last) {
-      lines_.push_back({"[" + std::string(kIniSection) + "]", {}, {}});
+      std::string header(1, '[');
+      header.append(kIniSection).push_back(']');
+      lines_.push_back({std::move(header), {}, {}});
       last = lines_.size() - 1;
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*last + 1),
@@ -164,7 +167,13 @@ bool IniSettings::writeOverText(std::string_view key, std::string_view value) {
 std::string IniSettings::text() const {
   std::string out;
   for (const Line& line : lines_) {
-    out += line.key.empty() ? line.raw : line.key + "=" + iniValue(line.value);
+    if (line.key.empty()) {
+      out += line.raw;
+    } else {
+      out += line.key;
+      out += '=';
+      out += iniValue(line.value);
+    }
     out += "\r\n";
   }
   return out;

@@ -75,6 +75,11 @@ struct FindTraits {
   static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void close(Handle h) noexcept { FindClose(h); }
 };
+struct FileTraits {
+  using Handle = HANDLE;
+  static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(Handle h) noexcept { CloseHandle(h); }
+};
 // The window's registration for the session's notifications, taken back
 // before the window goes.
 struct SessionWatchTraits {
@@ -112,6 +117,7 @@ using Icon = Owned<IconTraits>;
 using Cursor = Owned<CursorTraits>;
 using RegKey = Owned<RegKeyTraits>;
 using FindHandle = Owned<FindTraits>;
+using File = Owned<FileTraits>;
 using Hook = Owned<HookTraits>;
 using KernelHandle = Owned<KernelTraits>;
 using Window = Owned<WindowTraits>;

@@ -114,6 +114,9 @@ void MainWindow::createControls() {
     const CtlLayout& entry = kForm1Layout[i];
     controls_[slot(entry.id)] =
         createControl(entry, window_.get(), instance_, kFirstControlId + static_cast<int>(i), dpi_);
+    controls_[slot(entry.id)]->onLock = [this](ChildControl& control, std::string_view tip) {
+      addLockTip(control, tip);
+    };
   }
   // The hint above "Turn On" reaches down under the two top buttons: it goes
   // beneath them, so that they are drawn whole, and its font keeps its text
@@ -148,8 +151,38 @@ void MainWindow::createTooltip() {
   }
 }
 
+void MainWindow::addLockTip(const ChildControl& control, std::string_view tip) {
+  if (tooltip_ == nullptr) return;  // locked all the same, without the tip
+  std::wstring text = widen(tip);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = window_.get();
+  tool.uId = reinterpret_cast<UINT_PTR>(control.window());
+  tool.lpszText = text.data();  // the tooltip keeps its own copy
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  lockTips_.push_back(control.id());
+  placeLockTips();
+}
+
+void MainWindow::placeLockTips() {
+  for (const Ctl id : lockTips_) {
+    const PixelRect place = controlRect(layoutOf(id), dpi_);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window_.get();
+    tool.uId = reinterpret_cast<UINT_PTR>(controls_[slot(id)]->window());
+    tool.rect = {place.left, place.top, place.right, place.bottom};
+    SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
 void MainWindow::relayToTooltip(const MSG& message) const {
   if (tooltip_ == nullptr || message.message < WM_MOUSEFIRST || message.message > WM_MOUSELAST) {
+    return;
+  }
+  // Over a locked control, the main window has the mouse.
+  if (message.hwnd == window_.get() && !lockTips_.empty()) {
+    SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
     return;
   }
   for (Ctl list : {Ctl::ListView1, Ctl::ListView2}) {
@@ -258,6 +291,7 @@ void MainWindow::layout(const POINT* topLeft) {
     SetWindowPos(control->window(), nullptr, place.left, place.top, place.width(), height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  placeLockTips();
 }
 
 void MainWindow::loadIcons() {

@@ -143,6 +143,10 @@ class MainWindow final : public platform::IMainWindow {
   void watchSession() noexcept;
   void createControls();
   void createTooltip();
+  // A locked control's tip. A disabled control gets no mouse messages (the
+  // main window does), so the tip covers the control's place in the window.
+  void addLockTip(const ChildControl& control, std::string_view tip);
+  void placeLockTips();
   // "Options..." and "About Tarnavel" below the system menu's own items.
   void extendSystemMenu();
   void applyFonts(const FontSet& fonts);
@@ -181,6 +185,7 @@ class MainWindow final : public platform::IMainWindow {
   std::optional<WindowState> pendingState_ = WindowState::Normal;
   // Declared after everything the window uses, so it goes first.
   Window window_;
+  std::vector<Ctl> lockTips_;                            // the controls with a lock tip
   HWND tooltip_ = nullptr;                               // owned pop-up: destroyed with the window
   std::vector<std::unique_ptr<ChildControl>> controls_;  // by Ctl
   std::optional<TickTimer> timer_;

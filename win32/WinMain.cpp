@@ -8,6 +8,8 @@
 #include <exception>
 
 #include "app/Form1.h"
+#include "app/Policies.h"
+#include "core/IniSettings.h"
 #include "core/Commands.h"
 #include "core/Request.h"
 #include "win32/Console.h"
@@ -18,6 +20,7 @@
 #include "win32/MessageLoop.h"
 #include "win32/Messages.h"
 #include "win32/Services.h"
+#include "win32/SettingsStores.h"
 #include "win32/SingleInstance.h"
 #include "win32/Text.h"
 #include "win32/Tray.h"
@@ -40,10 +43,26 @@ int run(HINSTANCE instance, const CommandRequest& request) {
   MessageLoop loop(window);
   Dialogs dialogs(instance, window);
   WindowSystem windows;
-  RegistrySettings settings;
+  // The settings: in the file beside a portable copy, else in the
+  // registry; what the organisation set by policy lies over either.
+  RegistrySettings registry;
+  const auto portable = portableSettingsPath();
+  std::optional<SettingsFile> file;
+  std::optional<IniSettings> ini;
+  std::vector<std::string> storeProblems;
+  if (portable) {
+    file.emplace(*portable);
+    ini.emplace(*file);
+    if (ini->problem()) storeProblems.push_back(*ini->problem());
+  }
+  platform::ISettingsBackend& own = ini ? static_cast<platform::ISettingsBackend&>(*ini) : registry;
+  RegistryPolicies policyStore;
+  Policies policies;
   FileSystem files;
   SystemClock clock;
   Locale locale;
+  policies.load(policyStore, locale.timeFormat());
+  ManagedSettings settings(own, policies);
   KeyboardHook hook(window.window());
   RunEntry run;
   NotifyArea tray(instance, window);
@@ -68,7 +87,7 @@ int run(HINSTANCE instance, const CommandRequest& request) {
                     .logFiles = logFiles,
                     .power = power};
 
-  Form1 form(controls, services);
+  Form1 form(controls, services, policies, std::move(storeProblems));
   window.connect(&form);
 
   form.Form_Load();
