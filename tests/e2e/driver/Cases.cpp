@@ -602,6 +602,8 @@ std::vector<Case> tarnavelCases() {
     cases.push_back(std::move(c));
   for (auto& c : hostileWindowCases())
     cases.push_back(std::move(c));
+  for (auto& c : managedCases())
+    cases.push_back(std::move(c));
   for (auto& c : restartCases())
     cases.push_back(std::move(c));
   for (auto& c : unattendedCases())

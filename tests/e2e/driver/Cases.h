@@ -19,6 +19,8 @@ std::vector<Case> hostileWindowCases();
 std::vector<Case> unattendedCases();
 // The command line of a second start, run as a script would.
 std::vector<Case> commandLineCases();
+// Settings and a queue set by policy; a portable copy's settings file.
+std::vector<Case> managedCases();
 // A queued window's program started again by its command.
 std::vector<Case> restartCases();
 // Not a test: the window set up for the README's screenshot (--picture).
