@@ -30,6 +30,7 @@
 #include "win32/MessageLoop.h"
 #include "win32/Messages.h"
 #include "win32/Services.h"
+#include "win32/SettingsStores.h"
 #include "win32/SingleInstance.h"
 #include "win32/Text.h"
 #include "win32/Tray.h"
@@ -846,6 +847,34 @@ TEST_F(WindowTest, BothListsCarryTheirTooltip) {
   loop.doEvents();
   RemoveWindowSubclass(tooltip, watch, 1);
   EXPECT_EQ(relayed, (std::vector<HWND>{hwnd(Ctl::ListView2), hwnd(Ctl::ListView1)}));
+}
+
+TEST_F(WindowTest, ALockedControlStaysDisabledAndItsTipCoversItsPlace) {
+  auto& option = window.control<OptionButton>(Ctl::Option3);
+  option.lock("Set by your organization");
+  option.setEnabled(true);
+  EXPECT_FALSE(IsWindowEnabled(hwnd(Ctl::Option3)));
+  EXPECT_TRUE(IsWindowEnabled(hwnd(Ctl::Option2)));
+
+  HWND tooltip = nullptr;
+  for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w != nullptr;
+       w = GetWindow(w, GW_HWNDNEXT)) {
+    if (GetWindow(w, GW_OWNER) == main() && _wcsicmp(classOf(w).c_str(), TOOLTIPS_CLASSW) == 0)
+      tooltip = w;
+  }
+  ASSERT_NE(tooltip, nullptr);
+  wchar_t text[64] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = main();
+  tool.uId = reinterpret_cast<UINT_PTR>(hwnd(Ctl::Option3));
+  tool.lpszText = text;
+  ASSERT_TRUE(SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+  EXPECT_EQ(narrow(text), "Set by your organization");
+  RECT place{};
+  GetWindowRect(hwnd(Ctl::Option3), &place);
+  MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&place), 2);
+  EXPECT_TRUE(EqualRect(&tool.rect, &place));
 }
 
 TEST_F(WindowTest, TheTimerTicksOnlyWhileEnabledWithAPositiveInterval) {
@@ -2087,6 +2116,47 @@ TEST_F(RegistryTest, ARefusalCarriesTheSystemsWords) {
 }
 
 // --- files, clock, locale ----------------------------------------------------
+
+TEST_F(RegistryTest, PoliciesReadTextNumbersOtherKindsAndTheQueueUpToItsFirstGap) {
+  using platform::PolicyScope;
+  using Kind = platform::PolicyValue::Kind;
+  RegistryPolicies policies(path);
+  EXPECT_EQ(policies.read(PolicyScope::User, "Text1").kind, Kind::Absent);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  const DWORD seven = 7;
+  RegSetValueExW(key, L"Text1", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), sizeof seven);
+  RegSetValueExW(key, L"Weekly", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Fr\u00fcday"), 14);
+  RegSetValueExW(key, L"Option1", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\1"), 1);
+  HKEY queue = nullptr;
+  RegCreateKeyExW(key, L"Queue", 0, nullptr, 0, KEY_WRITE, nullptr, &queue, nullptr);
+  for (const wchar_t* name : {L"1", L"2", L"4"})
+    RegSetValueExW(queue, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(name), 4);
+  RegCloseKey(queue);
+  RegCloseKey(key);
+  EXPECT_EQ(policies.read(PolicyScope::User, "Text1"),
+            (platform::PolicyValue{Kind::Number, {}, 7}));
+  EXPECT_EQ(policies.read(PolicyScope::User, "Weekly").text, "Fr\u00fcday");
+  EXPECT_EQ(policies.read(PolicyScope::User, "Option1").kind, Kind::Other);
+  EXPECT_EQ(policies.queue(PolicyScope::User).size(), 2u);
+  EXPECT_EQ(policies.read(PolicyScope::Machine, "Text1").kind, Kind::Absent);
+}
+
+TEST(Files, TheSettingsFileIsReplacedWholeThroughANewFile) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring path = std::wstring(temp) + L"tarnavel-settings-test.ini";
+  DeleteFileW(path.c_str());
+  SettingsFile file(path);
+  EXPECT_EQ(file.read(), std::nullopt);
+  file.replace("[Tarnavel]\r\nText1=5\r\n");
+  file.replace("[Tarnavel]\r\nText1=9\r\n");
+  EXPECT_EQ(file.read(), std::optional<std::string>("[Tarnavel]\r\nText1=9\r\n"));
+  EXPECT_EQ(GetFileAttributesW((path + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileW(path.c_str());
+}
 
 TEST(Files, TheProgramFolderIsTheExecutablesFolder) {
   FileSystem files;
