@@ -1,6 +1,7 @@
 #include "win32/MainWindow.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <utility>
 
@@ -180,17 +181,28 @@ void MainWindow::relayToTooltip(const MSG& message) const {
   if (tooltip_ == nullptr || message.message < WM_MOUSEFIRST || message.message > WM_MOUSELAST) {
     return;
   }
-  // Over a locked control, the main window has the mouse.
-  if (message.hwnd == window_.get() && !lockTips_.empty()) {
-    SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
-    return;
-  }
   for (Ctl list : {Ctl::ListView1, Ctl::ListView2}) {
     if (message.hwnd == controls_[slot(list)]->window()) {
       SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
       return;
     }
   }
+  // A locked control gets no mouse message: the window beneath it does (the
+  // frame around it, or the main window). The lock tips cover places in the
+  // main window, so they hear of it as the main window's.
+  if (lockTips_.empty() ||
+      (message.hwnd != window_.get() && GetParent(message.hwnd) != window_.get())) {
+    return;
+  }
+  MSG relayed = message;
+  if (message.hwnd != window_.get() && message.message != WM_MOUSEWHEEL &&
+      message.message != WM_MOUSEHWHEEL) {
+    POINT at{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+    MapWindowPoints(message.hwnd, window_.get(), &at, 1);
+    relayed.lParam = MAKELPARAM(at.x, at.y);
+  }
+  relayed.hwnd = window_.get();
+  SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 bool MainWindow::preTranslate(const MSG& message) {

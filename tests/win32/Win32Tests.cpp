@@ -875,6 +875,25 @@ TEST_F(WindowTest, ALockedControlStaysDisabledAndItsTipCoversItsPlace) {
   GetWindowRect(hwnd(Ctl::Option3), &place);
   MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&place), 2);
   EXPECT_TRUE(EqualRect(&tool.rect, &place));
+
+  // The mouse over it reaches the window beneath (its frame): the tip hears
+  // of it in the main window's terms.
+  static std::vector<MSG> relayed;
+  relayed.clear();
+  const SUBCLASSPROC watch = [](HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (m == TTM_RELAYEVENT) relayed.push_back(*reinterpret_cast<const MSG*>(lp));
+    return DefSubclassProc(w, m, wp, lp);
+  };
+  SetWindowSubclass(tooltip, watch, 1, 0);
+  MessageLoop loop(window);
+  PostMessageW(hwnd(Ctl::Frame1), WM_MOUSEMOVE, 0, MAKELPARAM(5, 6));
+  loop.doEvents();
+  RemoveWindowSubclass(tooltip, watch, 1);
+  ASSERT_EQ(relayed.size(), 1u);
+  POINT at{5, 6};
+  MapWindowPoints(hwnd(Ctl::Frame1), main(), &at, 1);
+  EXPECT_EQ(relayed[0].hwnd, main());
+  EXPECT_EQ(relayed[0].lParam, MAKELPARAM(at.x, at.y));
 }
 
 TEST_F(WindowTest, TheTimerTicksOnlyWhileEnabledWithAPositiveInterval) {
