@@ -147,7 +147,7 @@ void IniSettings::write(std::string_view key, std::string_view value) {
       if (ours && (section || !line.key.empty() || !trimmed(line.raw).empty())) last = i;
     }
     if (!last) {
-      lines_.push_back({"[" + std::string(kIniSection) + "]", {}, {}});
+      lines_.push_back({std::string("[").append(kIniSection).append("]"), {}, {}});
       last = lines_.size() - 1;
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*last + 1),
