@@ -1,13 +1,17 @@
 ; Tarnavel's installer: per user, no administrator rights. Installs tarnavel.exe
-; and its hand pointer under the user's local programs folder, a Start menu
-; shortcut, an uninstaller and the entry of "Apps & features". Silent with /S.
+; and its hand pointer under the user's local programs folder, the
+; administrative templates for Group Policy in its subfolder policy (for an
+; administrator to copy into a policy store), a Start menu shortcut, an
+; uninstaller and the entry of "Apps & features". Silent with /S. It installs
+; no Tarnavel.ini: an installed copy keeps its settings in the registry.
 ;
 ; The uninstaller removes all of that and the program's start with Windows;
 ; the settings stay unless the user ticks the box that removes them (a silent
 ; uninstall keeps them).
 ;
 ; Built on Linux or Windows with NSIS 3 (scripts/package does it):
-;   makensis -DEXE=path/tarnavel.exe -DCURSOR=path/HAND-M.CUR -DOUTFILE=path/setup.exe Tarnavel.nsi
+;   makensis -DEXE=path/tarnavel.exe -DCURSOR=path/HAND-M.CUR -DPOLICY=path/policy \
+;            -DOUTFILE=path/setup.exe Tarnavel.nsi
 ; Without the defines it takes the cross build's files and writes into dist/.
 ; makensis works in this script's folder: the paths here are relative to it.
 
@@ -29,6 +33,9 @@ SetCompressor /SOLID lzma
 !endif
 !ifndef CURSOR
   !define CURSOR "../build/win/win32/HAND-M.CUR"
+!endif
+!ifndef POLICY
+  !define POLICY "../policy"
 !endif
 !ifndef OUTFILE
   !define OUTFILE "../dist/Tarnavel-Setup-${VERSION}.exe"
@@ -119,6 +126,11 @@ Section "Tarnavel"
   SetOutPath "$INSTDIR"
   File "/oname=tarnavel.exe" "${EXE}"
   File "/oname=HAND-M.CUR" "${CURSOR}"
+  SetOutPath "$INSTDIR\policy"
+  File "/oname=Tarnavel.admx" "${POLICY}/Tarnavel.admx"
+  SetOutPath "$INSTDIR\policy\en-US"
+  File "/oname=Tarnavel.adml" "${POLICY}/en-US/Tarnavel.adml"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\tarnavel.exe" "" "$INSTDIR\tarnavel.exe" 0
 
@@ -162,6 +174,10 @@ Section "Uninstall"
   Call un.CloseRunning
   Delete "$INSTDIR\tarnavel.exe"
   Delete "$INSTDIR\HAND-M.CUR"
+  Delete "$INSTDIR\policy\en-US\Tarnavel.adml"
+  RMDir "$INSTDIR\policy\en-US"
+  Delete "$INSTDIR\policy\Tarnavel.admx"
+  RMDir "$INSTDIR\policy"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 

@@ -14,7 +14,7 @@ TARNAVEL_PACKAGES=(
   xvfb openbox trayer xdotool x11-utils imagemagick
   fonts-liberation
   procps psmisc
-  nsis zip
+  nsis zip unzip
 )
 
 # Installs the packages that are missing, and only those, so that

@@ -76,6 +76,17 @@ std::string contents(const std::wstring& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The repository this driver was built from, as it sees it: under Wine a
+// Linux path reaches Windows through drive Z:.
+std::wstring sourceFolder() {
+  std::wstring path = wide(TARNAVEL_SOURCE_DIR);
+  if (!path.empty() && path.front() == L'/') path = L"Z:" + path;
+  for (auto& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return path;
+}
+
 std::wstring knownFolder(REFKNOWNFOLDERID id) {
   PWSTR path = nullptr;
   std::wstring out;
@@ -269,6 +280,16 @@ void installCase(Ctx& ctx) {
   ctx.check(contents(at.folder + L"\\HAND-M.CUR") == contents(builtFolder + L"HAND-M.CUR"),
             "the installed HAND-M.CUR is not the build's");
   ctx.check(exists(at.folder + L"\\Uninstall.exe"), "no Uninstall.exe");
+  // The administrative templates, the same as the source's (which the unit
+  // tests check); no settings file, so that the installed copy uses the
+  // registry.
+  for (const std::wstring file : {L"Tarnavel.admx", L"en-US\\Tarnavel.adml"}) {
+    const std::wstring installed = at.folder + L"\\policy\\" + file;
+    const std::string source = contents(sourceFolder() + L"\\policy\\" + file);
+    ctx.check(!source.empty() && contents(installed) == source,
+              "the installed " + utf8(installed) + " is not the source's policy\\" + utf8(file));
+  }
+  ctx.check(!exists(at.folder + L"\\Tarnavel.ini"), "the installer put a Tarnavel.ini there");
   const std::wstring target = shortcutTarget(at.link);
   ctx.check(CompareStringOrdinal(target.c_str(), -1, at.exe.c_str(), -1, TRUE) == CSTR_EQUAL,
             "the Start menu shortcut " + utf8(at.link) + " points to " + quoted(target));
@@ -458,8 +479,8 @@ void oldWindowsCase(Ctx& ctx) {
 
 std::vector<Case> installCases() {
   return {{"install",
-           "silent install: files, shortcut, \"Apps & features\"; the program runs; silent "
-           "uninstall removes all but the settings",
+           "silent install: files (policy templates, no Tarnavel.ini), shortcut, \"Apps & "
+           "features\"; the program runs; silent uninstall removes all but the settings",
            installCase},
           {"uninstall_box", "the uninstaller's box removes the settings too", uninstallBoxCase},
           {"install_old_windows",
