@@ -67,6 +67,8 @@ std::optional<std::string> twoWords(const PolicyValue& value, std::string_view y
     return std::string(value.number == 1 ? yes : no);
   }
   const std::string_view word = trimBlanks(value.text);
+  if (word == "1") return std::string(yes);
+  if (word == "0") return std::string(no);
   if (equalsNoCase(word, yes)) return std::string(yes);
   if (equalsNoCase(word, no)) return std::string(no);
   return std::nullopt;
@@ -96,10 +98,6 @@ std::optional<std::string> policyText(PolicyForm form, const PolicyValue& value,
   if (value.kind == Kind::Other || value.kind == Kind::Absent) return std::nullopt;
   switch (form) {
     case PolicyForm::Boolean:
-      if (value.kind == Kind::Text) {
-        const std::string_view word = trimBlanks(value.text);
-        if (!equalsNoCase(word, "True") && !equalsNoCase(word, "False")) return std::nullopt;
-      }
       return twoWords(value, "True", "False");
     case PolicyForm::OnOff: return twoWords(value, "On", "Off");
     case PolicyForm::Number: return wholeNumber(value, 0, 99999);

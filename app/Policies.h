@@ -22,8 +22,8 @@ inline constexpr std::string_view kPolicyQueueName = "Queue";
 
 // What a setting's text must be.
 enum class PolicyForm {
-  Boolean,    // "True"/"False" (any case) or a number; REG_DWORD 1/0
-  OnOff,      // "On"/"Off"; REG_DWORD 1/0
+  Boolean,    // "True"/"False" (any case) or "1"/"0"; REG_DWORD 1/0
+  OnOff,      // "On"/"Off" (any case) or "1"/"0"; REG_DWORD 1/0
   Number,     // a whole number from 0 to 99999, as text or REG_DWORD
   Seconds,    // a whole number of seconds from 1 to 3600, as text or REG_DWORD
   TimeOfDay,  // a time of day, 12- or 24-hour

@@ -31,6 +31,8 @@ TEST(PolicyText, EachFormTakesWhatItsSettingReadsAndNothingElse) {
       {PolicyForm::Boolean, number(0), "False"},
       {PolicyForm::Boolean, number(2), std::nullopt},
       {PolicyForm::Boolean, text("yes"), std::nullopt},
+      {PolicyForm::Boolean, text(" 1 "), "True"},
+      {PolicyForm::OnOff, text("0"), "Off"},
       {PolicyForm::OnOff, text("On"), "On"},
       {PolicyForm::OnOff, number(1), "On"},
       {PolicyForm::OnOff, text("Enabled"), std::nullopt},
