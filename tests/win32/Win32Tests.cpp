@@ -1711,6 +1711,33 @@ TEST_F(WindowTest, TheOptionsBoxReportsEachChangeAndClosesByKey) {
   }
 }
 
+TEST_F(WindowTest, TheOptionsBoxShowsLockedChoicesDisabledEvenWhenTheirGroupIsOn) {
+  Dialogs dialogs(GetModuleHandleW(nullptr), window);
+  UnattendedChoices current;
+  current.hours.on = true;
+  const ChoiceLocks locked{.skipMissing = true, .hours = true, .tip = "Set by your organization"};
+  std::vector<std::string> enabled;
+  withDialog(
+      [&](HWND d) {
+        for (HWND c = GetWindow(d, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+          if (IsWindowEnabled(c) && !windowText(c).empty()) enabled.push_back(windowText(c));
+        }
+        EndDialog(d, IDOK);
+      },
+      [&] {
+        dialogs.optionsBox(
+            "Tarnavel", current, locked, [](const UnattendedChoices&) {}, [] {});
+        return 0;
+      });
+  EXPECT_EQ(
+      enabled,
+      (std::vector<std::string>{
+          "Pause switching while the computer is in use", "Resume after", "60",
+          "seconds without input", "Find a queued window again when its program reopens it",
+          "Keep the display on while switching", "Write problems to the log without showing a box",
+          "Also log every switch", "Open Log Folder", "Close"}));
+}
+
 TEST_F(WindowTest, TheMessageBoxShowsItsTextAndReturnsThePressedButton) {
   Dialogs dialogs(GetModuleHandleW(nullptr), window);
   std::string shown, title;
