@@ -97,8 +97,7 @@ std::optional<std::string> policyText(PolicyForm form, const PolicyValue& value,
                                       const TimeFormat& times) {
   if (value.kind == Kind::Other || value.kind == Kind::Absent) return std::nullopt;
   switch (form) {
-    case PolicyForm::Boolean:
-      return twoWords(value, "True", "False");
+    case PolicyForm::Boolean: return twoWords(value, "True", "False");
     case PolicyForm::OnOff: return twoWords(value, "On", "Off");
     case PolicyForm::Number: return wholeNumber(value, 0, 99999);
     case PolicyForm::Seconds: return wholeNumber(value, 1, 3600);

@@ -9,8 +9,8 @@
 
 #include "app/Form1.h"
 #include "app/Policies.h"
-#include "core/IniSettings.h"
 #include "core/Commands.h"
+#include "core/IniSettings.h"
 #include "core/Request.h"
 #include "win32/Console.h"
 #include "win32/Dialogs.h"
