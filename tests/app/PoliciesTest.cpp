@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "FormFixture.h"
@@ -159,6 +160,43 @@ TEST_F(ManagedForm, SettingsSetByPolicyAreUsedShownLockedAndNeverStored) {
                 "On\r\nSwitch Days"),
             std::string::npos)
       << f.dialogs.boxes.back().text;
+}
+
+TEST_F(ManagedForm, EverySettingSetByPolicyIsLeftOutOfTheUsersStoreWhateverTheUserDoes) {
+  const auto sample = [](PolicyForm form) -> std::string {
+    switch (form) {
+      case PolicyForm::Boolean: return "False";
+      case PolicyForm::OnOff: return "Off";
+      case PolicyForm::Number: return "3";
+      case PolicyForm::Seconds: return "30";
+      case PolicyForm::TimeOfDay: return "07:15:00";
+      case PolicyForm::Weekday: return "Friday";
+      case PolicyForm::Span: return "06:00-22:00";
+      case PolicyForm::Days: return "Monday,Friday";
+    }
+    return {};
+  };
+  for (const auto& setting : policySettings())
+    machine(std::string(setting.name), sample(setting.form));
+  f.dialogs.optionsEdits.push_back(
+      [](UnattendedChoices& c) { c.pauseWhenInUse = c.keepDisplayOn = c.logSwitches = true; });
+  loadManaged();
+  for (const Ctl c : {Ctl::Option1, Ctl::Option3, Ctl::Option4, Ctl::Check4, Ctl::Check8,
+                      Ctl::Text1, Ctl::Text2, Ctl::Text3, Ctl::PushButton2})
+    form->onClick(c);
+  form->mnuOptions_Click();
+  form->Form_QueryUnload();
+  for (const auto& setting : policySettings()) {
+    EXPECT_EQ(std::count(f.settings.writes.begin(), f.settings.writes.end(), setting.name), 0)
+        << setting.name;
+  }
+  const ChoiceLocks& locks = f.dialogs.optionsLocks;
+  EXPECT_TRUE(locks.pauseWhenInUse && locks.resumeAfter && locks.findReopened &&
+              locks.skipMissing && locks.keepDisplayOn && locks.hours && locks.logInsteadOfBoxes &&
+              locks.logSwitches);
+  EXPECT_EQ(f.dtpWeekly.tip, kSetByOrganization);
+  EXPECT_EQ(f.cboWeekly.caption(), "Friday");
+  EXPECT_TRUE(errorLines().empty());
 }
 
 TEST_F(ManagedForm, AQueueByPolicyHoldsExactlyItsTitlesFoundAsARestoredQueueIs) {
