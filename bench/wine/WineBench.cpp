@@ -892,6 +892,62 @@ void scaleCase(Ctx& ctx) {
 // around each marking and the repaint it leaves. The click's walk, which
 // asks every window for its title and depends on how soon their threads
 // answer, is not in it.
+// What a shown window pays each second while monitoring: the status line's
+// new caption and the bar's new value, painted. In this process, timed by
+// the thread's own CPU time over many updates.
+void countdownCase(Ctx& ctx) {
+  using namespace tarnavel;
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof classes;
+  classes.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES;
+  InitCommonControlsEx(&classes);
+  win32::MainWindow window(GetModuleHandleW(nullptr));
+  window.setCaption("Tarnavel countdown");
+  window.setVisible(true);
+  const Form1Controls ui = window.controls();
+  ui.ProgressBar1.setMax(600);
+  const auto pump = [] {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&m);
+  };
+  const auto cpuMs = [] {
+    FILETIME created, ended, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+    const auto ms = [](const FILETIME& t) {
+      return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                                 t.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+  };
+  pump();
+  Sleep(500);
+  pump();
+  constexpr int kUpdates = 600;
+  const struct {
+    const char* name;
+    bool caption, bar;
+  } parts[] = {{"caption", true, false}, {"bar", false, true}, {"both", true, true}};
+  for (const auto& part : parts) {
+    const double before = cpuMs();
+    for (int i = 0; i < kUpdates; ++i) {
+      if (part.caption) {
+        char text[64];
+        std::snprintf(text, sizeof text, "On. Next switch will occur in: 00:%02d:%02d",
+                      (kUpdates - i) / 60, (kUpdates - i) % 60);
+        ui.Frame4.setCaption(text);
+      }
+      if (part.bar) ui.ProgressBar1.setValue(i);
+      UpdateWindow(window.window());
+      RedrawWindow(window.window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+      pump();
+    }
+    figure("countdown_%s updates=%d cpu_ms_per_update=%.3f", part.name, kUpdates,
+           (cpuMs() - before) / kUpdates);
+  }
+  (void)ctx;
+}
+
 void markingCase(Ctx& ctx) {
   using namespace tarnavel;
   INITCOMMONCONTROLSEX classes{};
@@ -1140,6 +1196,8 @@ int wmain(int argc, wchar_t** argv) {
       {"hotkey", "Ctrl+Shift+T to the button's new caption", hotkeyCase},
       {"hook", "the time spent in the program's keyboard hook for each T key", hookCase},
       {"scale", "1001 windows listed, 1000 queued rows of their titles marked", scaleCase},
+      {"countdown", "the status line and the bar of a shown window, updated, in this process",
+       countdownCase},
       {"marking", "the marking of 1000 queued rows against 1001 listed, in this process",
        markingCase},
       {"stored", "the queue's stored form of 32767 rows to the registry and back", storedCase},
