@@ -41,17 +41,9 @@ TrayEvents trayEventsOf(Form1& form) {
 // The controls that a policy can lock.
 platform::IControl& lockable(Form1Controls& ui, Ctl id) {
   switch (id) {
-    case Ctl::Option1: return ui.Option1;
-    case Ctl::Option2: return ui.Option2;
-    case Ctl::Option3: return ui.Option3;
-    case Ctl::Option4: return ui.Option4;
-    case Ctl::Option5: return ui.Option5;
-    case Ctl::Option6: return ui.Option6;
-    case Ctl::Option7: return ui.Option7;
-    case Ctl::Option8: return ui.Option8;
-    case Ctl::Text1: return ui.Text1;
-    case Ctl::Text2: return ui.Text2;
-    case Ctl::Text3: return ui.Text3;
+    case Ctl::Text1:
+    case Ctl::Text2:
+    case Ctl::Text3: return textBox(ui, id);
     case Ctl::dtpWeekly: return ui.dtpWeekly;
     case Ctl::cboWeekly: return ui.cboWeekly;
     case Ctl::Check4: return ui.Check4;
@@ -60,7 +52,7 @@ platform::IControl& lockable(Form1Controls& ui, Ctl id) {
     case Ctl::PushButton4: return ui.PushButton4;
     case Ctl::PushButton5: return ui.PushButton5;
     case Ctl::PushButton8: return ui.PushButton8;
-    default: throw AppError::indexOutOfBounds();
+    default: return option(ui, id);
   }
 }
 

@@ -14,6 +14,19 @@ constexpr std::array<Ctl, 4> kScheduleGroup = {Ctl::Option1, Ctl::Option2, Ctl::
 constexpr std::array<Ctl, 4> kAfterSwitchGroup = {Ctl::Option4, Ctl::Option5, Ctl::Option6,
                                                   Ctl::Option8};
 
+bool inSchedule(Ctl id) {
+  for (const Ctl c : kScheduleGroup) {
+    if (c == id) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::int32_t SecondsToSwitchTime(platform::IClock& clock, const platform::ITimePicker& picker) {
+  return picker.value().seconds() - clock.now().time.seconds();
+}
+
 platform::IOptionButton& option(Form1Controls& ui, Ctl id) {
   switch (id) {
     case Ctl::Option1: return ui.Option1;
@@ -26,19 +39,6 @@ platform::IOptionButton& option(Form1Controls& ui, Ctl id) {
     case Ctl::Option8: return ui.Option8;
     default: throw std::invalid_argument("not an option button");
   }
-}
-
-bool inSchedule(Ctl id) {
-  for (const Ctl c : kScheduleGroup) {
-    if (c == id) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-std::int32_t SecondsToSwitchTime(platform::IClock& clock, const platform::ITimePicker& picker) {
-  return picker.value().seconds() - clock.now().time.seconds();
 }
 
 platform::ITextBox& textBox(Form1Controls& ui, Ctl box) {

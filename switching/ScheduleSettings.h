@@ -18,6 +18,8 @@ std::int32_t SecondsToSwitchTime(platform::IClock& clock, const platform::ITimeP
 
 // The text box of an interval field (its setting key is its name).
 platform::ITextBox& textBox(Form1Controls& ui, Ctl box);
+// The option button of an id, Option1 to Option8.
+platform::IOptionButton& option(Form1Controls& ui, Ctl id);
 
 class ScheduleSettings {
  public:

@@ -892,15 +892,20 @@ void scaleCase(Ctx& ctx) {
 // around each marking and the repaint it leaves. The click's walk, which
 // asks every window for its title and depends on how soon their threads
 // answer, is not in it.
+// The common controls the program's main window is made of.
+void initControls() {
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof classes;
+  classes.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES;
+  InitCommonControlsEx(&classes);
+}
+
 // What a shown window pays each second while monitoring: the status line's
 // new caption and the bar's new value, painted. In this process, timed by
 // the thread's own CPU time over many updates.
 void countdownCase(Ctx& ctx) {
   using namespace tarnavel;
-  INITCOMMONCONTROLSEX classes{};
-  classes.dwSize = sizeof classes;
-  classes.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES;
-  InitCommonControlsEx(&classes);
+  initControls();
   win32::MainWindow window(GetModuleHandleW(nullptr));
   window.setCaption("Tarnavel countdown");
   window.setVisible(true);
@@ -950,10 +955,7 @@ void countdownCase(Ctx& ctx) {
 
 void markingCase(Ctx& ctx) {
   using namespace tarnavel;
-  INITCOMMONCONTROLSEX classes{};
-  classes.dwSize = sizeof classes;
-  classes.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES;
-  InitCommonControlsEx(&classes);
+  initControls();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   win32::MainWindow window(instance);
   window.setCaption("Tarnavel marking");
