@@ -921,7 +921,8 @@ void countdownCase(Ctx& ctx) {
     GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
     const auto ms = [](const FILETIME& t) {
       return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
-                                 t.dwLowDateTime) / 10000.0;
+                                 t.dwLowDateTime) /
+             10000.0;
     };
     return ms(kernel) + ms(user);
   };
