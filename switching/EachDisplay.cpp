@@ -80,12 +80,17 @@ void EachDisplay::bringForward(Countdown::DisplayTurn& turn, int row, ShowComman
   bool taken = false;
   if (turn.display.primary) {
     taken = SwitchTo(cx_.report, cx_.sys.windows, window, command);
-    c_.FrontRow = row;
   } else {
     RaiseWithoutForeground(cx_.report, cx_.sys.windows, window, command);
   }
   turn.front = row;
   turn.from = row % static_cast<int>(rows_.size()) + 1;
+  // The queue goes on from the primary display's row, also when the
+  // displays become one.
+  if (turn.display.primary) {
+    c_.FrontRow = row;
+    c_.QueueIndex = turn.from;
+  }
   turn.elapsed = 0;
   if (unattended != nullptr) unattended->switched(row, taken);
 }
