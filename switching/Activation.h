@@ -24,8 +24,8 @@ bool SwitchTo(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 hand
 // window keeps the foreground: raised above the other ordinary windows and
 // shown with the command's counterpart that does not activate (SW_SHOWNA,
 // SW_SHOWNOACTIVATE, SW_SHOWMINNOACTIVE). Windows has no maximising without
-// activation: a maximise activates the window, and the primary display's
-// switch, which comes last, takes the foreground back.
+// activation: SW_SHOWMAXIMIZED is asked for, which activates the window
+// where the system lets its thread.
 void RaiseWithoutForeground(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 handle,
                             ShowCommand command);
 

@@ -97,8 +97,9 @@ void EachDisplay::bringForward(Countdown::DisplayTurn& turn, int row, ShowComman
 
 void EachDisplay::switchWhere(ShowCommand command, const std::function<bool(int)>& which) {
   place(true);
-  // The primary display last: its window keeps the foreground.
-  for (const bool primary : {false, true}) {
+  // The primary display first: the others' windows are raised while its
+  // window has the foreground, which their raise leaves where it is.
+  for (const bool primary : {true, false}) {
     for (auto& turn : c_.displays) {
       if (turn.display.primary == primary && turn.due != 0 && which(turn.display.number)) {
         bringForward(turn, turn.due, command);

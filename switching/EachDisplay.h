@@ -32,11 +32,11 @@ class EachDisplay {
   // finds each display's due row. At a switch moment the gone windows'
   // programs are started and the windows found again first, when chosen.
   void place(bool atSwitch);
-  // Every display with a row due brings it forward: the other displays first,
-  // then the primary's, so that its window holds the foreground.
+  // Every display with a row due brings it forward: the primary's first,
+  // taking the foreground, then the others, raised without it.
   void switchAll(ShowCommand command);
   // The displays whose due rows' time is up (custom schedule): each brings
-  // its row forward, the primary's last.
+  // its row forward, the primary's first.
   void switchDue(ShowCommand command, const std::vector<int>& displays);
   // The row comes forward on its own display, which goes on from there.
   void switchRow(int row, ShowCommand command);

@@ -69,7 +69,7 @@ struct Moments {
 class IntervalMoments : public EachDisplayTest, public ::testing::WithParamInterface<Moments> {};
 
 // Every two seconds, each display with rows brings its next row forward: the
-// primary's takes the foreground, after the others are raised without it.
+// primary's takes the foreground, then the others are raised without it.
 TEST_P(IntervalMoments, SwitchEveryDisplayInItsOwnCycle) {
   const Moments& c = GetParam();
   setUp(c.displays, c.places, c.chosen);
@@ -91,14 +91,14 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 {1, 2, 1, 2},
                 true,
-                {"raise T2 front T1", "raise T4 front T3", "raise T2 front T1"}},
+                {"front T1 raise T2", "front T3 raise T4", "front T1 raise T2"}},
         Moments{"ThreeDisplays",
                 3,
                 {1, 2, 3, 3},
                 true,
-                {"raise T2 raise T3 front T1", "raise T2 raise T4 front T1"}},
+                {"front T1 raise T2 raise T3", "front T1 raise T2 raise T4"}},
         Moments{
-            "ADisplayWithoutRows", 3, {1, 1, 3}, true, {"raise T3 front T1", "raise T3 front T2"}},
+            "ADisplayWithoutRows", 3, {1, 1, 3}, true, {"front T1 raise T3", "front T2 raise T3"}},
         Moments{"RowsOnlyOnTheOtherDisplay", 2, {2, 2}, true, {"raise T1", "raise T2", "raise T1"}},
         Moments{"TheChoiceOff", 2, {1, 2, 2}, false, {"front T1", "front T2", "front T3"}},
         Moments{"OneDisplay", 1, {1, 1, 1}, true, {"front T1", "front T2", "front T3"}}),
@@ -109,12 +109,12 @@ TEST_F(EachDisplayTest, RowsFollowTheirWindowsToAnotherDisplayAndAnUnpluggedOne)
   chooseInterval("0", "0", "1");
   turnOn();
   tick();
-  EXPECT_EQ(moves(), "raise T3 front T1");
+  EXPECT_EQ(moves(), "front T1 raise T3");
   EXPECT_EQ(column(), (std::vector<std::string>{"1", "1", "2"}));
   EXPECT_EQ(f.ListView2.selected(), 1);
   f.windows.placeOn(targets[1], 2);  // moved to the other display
   tick();
-  EXPECT_EQ(moves(), "raise T2 front T1");
+  EXPECT_EQ(moves(), "front T1 raise T2");
   EXPECT_EQ(column(), (std::vector<std::string>{"1", "2", "2"}));
   // The second display is unplugged: Windows moves its windows to the first.
   f.windows.monitors.pop_back();
@@ -125,7 +125,7 @@ TEST_F(EachDisplayTest, RowsFollowTheirWindowsToAnotherDisplayAndAnUnpluggedOne)
   // Plugged in again, with one window on it: its cycle starts at once.
   f.windows.monitors.push_back({{2, false}, {1024, 0, 2048, 768}});
   tick();
-  EXPECT_EQ(moves(), "raise T2 front T1");
+  EXPECT_EQ(moves(), "front T1 raise T2");
 }
 
 // The other display's window never passes through the topmost band nor is
@@ -167,7 +167,7 @@ TEST_F(EachDisplayTest, CustomTimesCountOnEachDisplayOnItsOwn) {
   // Display 1: T1 after 3 s, T3 2 s later; display 2: T2 after 5 s, again 5
   // s later. The status line counts to the soonest.
   EXPECT_EQ(seen, (std::vector<std::string>{"02 ", "01 ", "00 front T1", "01 ",
-                                            "00 raise T2 front T3", "02 ", "01 ", "00 front T1"}));
+                                            "00 front T3 raise T2", "02 ", "01 ", "00 front T1"}));
   EXPECT_EQ(f.ListView2.selected(), 1);
 }
 
@@ -183,7 +183,7 @@ TEST_F(EachDisplayTest, CommandsNextEveryDisplaySwitchToItsDisplayAndStatusEach)
     return answer.text;
   };
   run(Command::Next);
-  EXPECT_EQ(moves(), "raise T2 front T1");
+  EXPECT_EQ(moves(), "front T1 raise T2");
   run(Command::SwitchTo, "Target 3");
   EXPECT_EQ(moves(), "raise T3");
   tick(3);
@@ -216,7 +216,7 @@ TEST_F(EachDisplayTest, AStoredChoiceShowsTheDisplayColumnFromTheStart) {
   turnOn();
   tick();
   EXPECT_EQ(column(), (std::vector<std::string>{"2", "1"}));
-  EXPECT_EQ(moves(), "raise T1 front T2");
+  EXPECT_EQ(moves(), "front T2 raise T1");
 }
 
 }  // namespace
