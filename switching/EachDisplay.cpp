@@ -75,37 +75,47 @@ int EachDisplay::displayOfRow(int row) const {
   return rows_[static_cast<std::size_t>(row - 1)].second.number;
 }
 
-void EachDisplay::bringForward(Countdown::DisplayTurn& turn, int row, ShowCommand command) {
+// A box of a failed step lets other events run meanwhile, and a tick may
+// read the displays again: the turn is looked up afresh after the switch.
+void EachDisplay::bringForward(Display display, int row, ShowCommand command) {
   const Hwnd32 window = rows_[static_cast<std::size_t>(row - 1)].first;
-  bool taken = false;
-  if (turn.display.primary) {
-    taken = SwitchTo(cx_.report, cx_.sys.windows, window, command);
+  if (display.primary) {
+    const bool taken = SwitchTo(cx_.report, cx_.sys.windows, window, command);
+    if (unattended != nullptr) unattended->switched(row, taken);
   } else {
     RaiseWithoutForeground(cx_.report, cx_.sys.windows, window, command);
+    if (unattended != nullptr) unattended->raised(row, display.number);
   }
-  turn.front = row;
-  turn.from = row % static_cast<int>(rows_.size()) + 1;
+  const int count = cx_.ui.ListView2.count();
+  const int from = count > 0 ? row % count + 1 : 1;
   // The queue goes on from the primary display's row, also when the
   // displays become one.
-  if (turn.display.primary) {
+  if (display.primary) {
     c_.FrontRow = row;
-    c_.QueueIndex = turn.from;
+    c_.QueueIndex = from;
   }
-  turn.elapsed = 0;
-  if (unattended != nullptr) unattended->switched(row, taken);
+  for (auto& turn : c_.displays) {
+    if (turn.display.number != display.number) continue;
+    turn.front = row;
+    turn.from = from;
+    turn.elapsed = 0;
+  }
 }
 
 void EachDisplay::switchWhere(ShowCommand command, const std::function<bool(int)>& which) {
   place(true);
   // The primary display first: the others' windows are raised while its
   // window has the foreground, which their raise leaves where it is.
+  std::vector<std::pair<Display, int>> due;
   for (const bool primary : {true, false}) {
-    for (auto& turn : c_.displays) {
+    for (const auto& turn : c_.displays) {
       if (turn.display.primary == primary && turn.due != 0 && which(turn.display.number)) {
-        bringForward(turn, turn.due, command);
+        due.emplace_back(turn.display, turn.due);
       }
     }
   }
+  for (const auto& [display, row] : due)
+    bringForward(display, row, command);
   // The next turns, from the rows that came forward on.
   place(false);
 }
@@ -121,10 +131,8 @@ void EachDisplay::switchDue(ShowCommand command, const std::vector<int>& display
 
 void EachDisplay::switchRow(int row, ShowCommand command) {
   place(false);
-  const int number = displayOfRow(row);
-  for (auto& turn : c_.displays) {
-    if (turn.display.number == number) bringForward(turn, row, command);
-  }
+  if (displayOfRow(row) == 0) return;
+  bringForward(rows_[static_cast<std::size_t>(row - 1)].second, row, command);
   place(false);
 }
 

@@ -47,7 +47,7 @@ class EachDisplay {
   Restarts* restarts = nullptr;
 
  private:
-  void bringForward(Countdown::DisplayTurn& turn, int row, ShowCommand command);
+  void bringForward(Display display, int row, ShowCommand command);
   void switchWhere(ShowCommand command, const std::function<bool(int display)>& which);
 
   Context& cx_;

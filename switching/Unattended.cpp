@@ -226,6 +226,13 @@ void Unattended::switched(int row, bool taken) {
   log->write(entry);
 }
 
+void Unattended::raised(int row, int display) {
+  ownInput();
+  if (!choices_.logSwitches || log == nullptr) return;
+  log->write("Switched to \"" + cx_.ui.ListView2.text(row, kTitle) + "\" on display " +
+             std::to_string(display) + ", raised without the foreground");
+}
+
 void Unattended::followMonitoring() {
   Guard g(cx_.report, "Form1.KeepDisplayOn");
   g.step(100, [&] {

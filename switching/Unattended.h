@@ -79,6 +79,9 @@ class Unattended {
   // foreground): the input up to now is ours, and the log hears of it when
   // chosen.
   void switched(int row, bool taken);
+  // The row's window was raised on another display than the primary, without
+  // the foreground.
+  void raised(int row, int display);
   // The log that switches and errors are written to.
   Log* log = nullptr;
 

@@ -132,6 +132,8 @@ TEST_F(EachDisplayTest, RowsFollowTheirWindowsToAnotherDisplayAndAnUnpluggedOne)
 // activated: each show command has its counterpart without activation.
 TEST_F(EachDisplayTest, TheOtherDisplaysWindowIsShownWithoutActivation) {
   setUp(2, {1, 2});
+  f.dialogs.optionsEdits = {[](UnattendedChoices& c) { c.logSwitches = true; }};
+  form->onMenu(MenuItem::Options);
   chooseInterval("0", "0", "1");
   turnOn();
   const std::pair<Ctl, ShowCommand> options[] = {{Ctl::Option8, ShowCommand::ShowNoActivation},
@@ -152,6 +154,10 @@ TEST_F(EachDisplayTest, TheOtherDisplaysWindowIsShownWithoutActivation) {
     EXPECT_EQ(f.windows.find(targets[1])->lastShow, command);
     EXPECT_EQ(f.windows.foreground, targets[0]);
   }
+  const auto lines = f.logFiles.entries();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Switched to \"Target 1\": it took the foreground");
+  EXPECT_EQ(lines[1], "Switched to \"Target 2\" on display 2, raised without the foreground");
 }
 
 TEST_F(EachDisplayTest, CustomTimesCountOnEachDisplayOnItsOwn) {
