@@ -436,10 +436,6 @@ void SwitchTimer::switchNow(int row, Hwnd32 handle) {
   cx_.ui.ListView2.select(c.QueueIndex);
 }
 
-}  // namespace tarnavel
-
-namespace tarnavel {
-
 void SwitchTimer::switchEveryDisplay() {
   const auto command = chosenShowCommand();
   if (!command) return;
