@@ -104,6 +104,21 @@ INSTANTIATE_TEST_SUITE_P(
         Moments{"OneDisplay", 1, {1, 1, 1}, true, {"front T1", "front T2", "front T3"}}),
     [](const auto& info) { return std::string(info.param.what); });
 
+TEST_F(EachDisplayTest, TheDailyMomentSwitchesEveryDisplayOnce) {
+  setUp(2, {1, 2, 2});
+  f.clock.setTime({9, 0, 0});
+  f.dtpWeekly.setValue({9, 0, 3});
+  form->onChange(Ctl::dtpWeekly);
+  form->onClick(Ctl::Option2);
+  turnOn();
+  tick(2);
+  EXPECT_EQ(moves(), "");
+  tick();
+  EXPECT_EQ(moves(), "front T1 raise T2");
+  tick(5);
+  EXPECT_EQ(moves(), "");
+}
+
 TEST_F(EachDisplayTest, RowsFollowTheirWindowsToAnotherDisplayAndAnUnpluggedOne) {
   setUp(2, {1, 1, 2});
   chooseInterval("0", "0", "1");
