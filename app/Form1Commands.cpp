@@ -86,10 +86,11 @@ std::string Form1::statusText() {
   timer_.eachDisplay.place(false);
   for (const auto& turn : c.displays) {
     const std::string name = "Display " + std::to_string(turn.display.number) + ": ";
-    text += name + (turn.front >= 1 && turn.front <= count
-                        ? "In front: Row " + std::to_string(turn.front) + ": " +
-                              ui_.ListView2.text(turn.front, kTitle) + "\n"
-                        : std::string("In front: none\n"));
+    text += name;
+    text += turn.front >= 1 && turn.front <= count
+                ? "In front: Row " + std::to_string(turn.front) + ": " +
+                      ui_.ListView2.text(turn.front, kTitle) + "\n"
+                : std::string("In front: none\n");
     std::string own = next;
     if (ui_.Option7.value() && next != "none" && next != "paused") {
       const auto time = turn.due == 0 ? std::nullopt
@@ -99,7 +100,8 @@ std::string Form1::statusText() {
                 ? std::to_string(std::max<std::int64_t>(0, roundToLong(*time) - turn.elapsed))
                 : "none";
     }
-    text += name + "Next switch in seconds: " + own + "\n";
+    text += name;
+    text += "Next switch in seconds: " + own + "\n";
   }
   return text;
 }

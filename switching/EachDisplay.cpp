@@ -42,9 +42,10 @@ void EachDisplay::place(bool atSwitch) {
   rows_.assign(static_cast<std::size_t>(count), {});
   std::vector<Countdown::DisplayTurn> turns;
   for (int row = 1; row <= count; ++row) {
-    auto& [window, display] = rows_[static_cast<std::size_t>(row - 1)];
-    window = ShownWindowOf(windows, list.text(row, kHandleText), format);
-    if (window != 0) display = windows.displayOf(window);
+    auto& entry = rows_[static_cast<std::size_t>(row - 1)];
+    entry.first = ShownWindowOf(windows, list.text(row, kHandleText), format);
+    if (entry.first != 0) entry.second = windows.displayOf(entry.first);
+    const Display display = entry.second;
     const std::string number = display.number != 0 ? std::to_string(display.number) : "";
     if (column && list.text(row, kDisplay) != number) list.setText(row, kDisplay, number);
     if (display.number == 0) continue;
