@@ -106,6 +106,8 @@ Form1::Form1(Form1Controls& ui, Services& sys, const Policies& policies,
   // boxed: monitoring runs.
   restarts_.problem = [this](std::string_view text) { log_.write(text); };
   timer_.unattended = &unattended_;
+  timer_.eachDisplay.unattended = &unattended_;
+  timer_.eachDisplay.restarts = &restarts_;
   unattended_.log = &log_;
   unattended_.showHeld = [this](bool held) {
     cSysTray1.setTrayTip(held ? unattended_.holdStatus() : kDisplayName);
@@ -188,6 +190,9 @@ void Form1::Form_Load() {
   // The Options box's choices, which report their own failures.
   unattended_.load();
   restarts_.load();
+  if (unattended_.choices().switchEachDisplay) {
+    unguarded("Form1.LoadOptions", [&] { timer_.eachDisplay.showColumn(); });
+  }
 }
 
 void Form1::restoreSettings(Guard& g) {
@@ -646,7 +651,11 @@ void Form1::mnuOptions_Click() {
     sys_.dialogs.optionsBox(
         appTitle_, unattended_.choices(), choiceLocks(),
         [&](const UnattendedChoices& wanted) {
-          unguarded("Form1.mnuOptions_Click", [&] { unattended_.change(wanted); });
+          unguarded("Form1.mnuOptions_Click", [&] {
+            const bool was = unattended_.choices().switchEachDisplay;
+            unattended_.change(wanted);
+            if (unattended_.choices().switchEachDisplay != was) timer_.eachDisplay.showColumn();
+          });
         },
         [&] { unguarded("Form1.mnuOptions_Click", [&] { log_.openFolder(); }); });
   });
@@ -663,6 +672,7 @@ ChoiceLocks Form1::choiceLocks() const {
           .hours = sets(kSwitchHoursKey) || sets(kSwitchDaysKey),
           .logInsteadOfBoxes = sets(kLogInsteadKey),
           .logSwitches = sets(kLogSwitchesKey),
+          .eachDisplay = sets(kSwitchEachDisplayKey),
           .tip = std::string(kSetByOrganization)};
 }
 

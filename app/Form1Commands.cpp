@@ -80,6 +80,29 @@ std::string Form1::statusText() {
     }
   }
   text += "Next switch in seconds: " + next + "\n";
+  // Each display's own turn: the row in front, and its next switch (the
+  // custom schedule counts each display's own).
+  if (!timer_.eachDisplay.active()) return text;
+  timer_.eachDisplay.place(false);
+  for (const auto& turn : c.displays) {
+    const std::string name = "Display " + std::to_string(turn.display.number) + ": ";
+    text += name;
+    text += turn.front >= 1 && turn.front <= count
+                ? "In front: Row " + std::to_string(turn.front) + ": " +
+                      ui_.ListView2.text(turn.front, kTitle) + "\n"
+                : std::string("In front: none\n");
+    std::string own = next;
+    if (ui_.Option7.value() && next != "none" && next != "paused") {
+      const auto time = turn.due == 0 ? std::nullopt
+                                      : readNumber(ui_.ListView2.text(turn.due, kTime),
+                                                   sys_.locale.numberFormat());
+      own = time && fitsLong(*time)
+                ? std::to_string(std::max<std::int64_t>(0, roundToLong(*time) - turn.elapsed))
+                : "none";
+    }
+    text += name;
+    text += "Next switch in seconds: " + own + "\n";
+  }
   return text;
 }
 
@@ -131,6 +154,11 @@ CommandAnswer Form1::onCommand(const CommandRequest& request) {
         if (row == 0) return refused("No queued window is open.");
       }
       if (!timer_.chosenShowCommand()) return refused("No \"After Switching\" option is chosen.");
+      // Every display brings its own next row forward.
+      if (request.command == Command::Next && timer_.eachDisplay.active()) {
+        then = [this] { timer_.switchEveryDisplay(); };
+        break;
+      }
       then = [this, row] {
         if (const Hwnd32 window = windowOfRow(row)) timer_.switchNow(row, window);
       };

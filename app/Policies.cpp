@@ -44,6 +44,7 @@ constexpr auto kSettings = std::to_array<PolicySetting>({
     {kKeepDisplayOnKey, PolicyForm::Boolean},
     {kSwitchHoursKey, PolicyForm::Span},
     {kSwitchDaysKey, PolicyForm::Days},
+    {kSwitchEachDisplayKey, PolicyForm::Boolean},
 });
 
 // A whole number within the bounds, from text or a number value.

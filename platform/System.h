@@ -89,6 +89,17 @@ class IWindowSystem {
   // program run as administrator while we are not), so that the system keeps
   // us from moving it. False when that cannot be read.
   virtual bool runsAbove(Hwnd32 window) = 0;
+
+  // The display that holds the largest part of the window (for a minimised
+  // window, of the place it is restored to; for one off every display, the
+  // nearest). No display when the window is gone or the display cannot be
+  // read.
+  virtual Display displayOf(Hwnd32 window) = 0;
+  // How many displays make up the desktop.
+  virtual int displayCount() = 0;
+  // SetWindowPos HWND_TOP with SWP_NOACTIVATE: above the other ordinary
+  // windows, without taking the foreground.
+  virtual void raise(Hwnd32 window) = 0;
 };
 
 // The system's last keyboard or mouse input, from any program.

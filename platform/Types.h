@@ -23,6 +23,18 @@ enum class ShowCommand : int {
   Show = 5,       // SW_SHOW, also "do nothing more"
   Minimize = 6,   // SW_MINIMIZE
   Restore = 9,    // SW_RESTORE
+  // Without activating the window, for the displays other than the primary.
+  ShowNoActivate = 4,    // SW_SHOWNOACTIVATE: as Normal
+  MinimizeNoActive = 7,  // SW_SHOWMINNOACTIVE
+  ShowNoActivation = 8,  // SW_SHOWNA: as Show
+};
+
+// A display as the window system numbers it: \\.\DISPLAY2 is 2. Number 0
+// is no display.
+struct Display {
+  int number = 0;
+  bool primary = false;
+  friend bool operator==(const Display&, const Display&) = default;
 };
 
 // Insert-after values of SetWindowPos used for the topmost band.
@@ -137,6 +149,9 @@ struct UnattendedChoices {
   // the computer to sleep.
   bool keepDisplayOn = false;
   SwitchHours hours{};
+  // Every display brings forward the rows whose windows are on it, on its
+  // own.
+  bool switchEachDisplay = false;
   friend bool operator==(const UnattendedChoices&, const UnattendedChoices&) = default;
 };
 
@@ -150,6 +165,7 @@ struct ChoiceLocks {
   bool hours = false;  // the span, its days, or both
   bool logInsteadOfBoxes = false;
   bool logSwitches = false;
+  bool eachDisplay = false;
   // The tip over a locked choice, saying why.
   std::string tip;
 };

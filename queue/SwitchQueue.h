@@ -30,7 +30,7 @@ inline constexpr std::string_view kRunsAsAdministrator =
     "This window belongs to a program running as administrator. Tarnavel can bring it forward "
     "only when it runs as administrator too.";
 
-enum QueueColumn : int { kHandleText = 0, kTitle = 1, kStatus = 2, kTime = 3 };
+enum QueueColumn : int { kHandleText = 0, kTitle = 1, kStatus = 2, kTime = 3, kDisplay = 4 };
 
 struct StoredRow {
   std::string handle;

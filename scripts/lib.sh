@@ -12,6 +12,7 @@ TARNAVEL_PACKAGES=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64
   xvfb openbox trayer xdotool x11-utils imagemagick
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   fonts-liberation
   procps psmisc
   nsis zip unzip

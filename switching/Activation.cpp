@@ -54,4 +54,19 @@ bool SwitchTo(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 hand
   return taken;
 }
 
+void RaiseWithoutForeground(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 handle,
+                            ShowCommand command) {
+  Guard g(report, "Enum.RaiseWithoutForeground");
+  g.step(100, [&] { windows.raise(handle); });
+  g.step(102, [&] {
+    switch (command) {
+      case ShowCommand::Normal:
+      case ShowCommand::Restore: return windows.show(handle, ShowCommand::ShowNoActivate);
+      case ShowCommand::Minimize: return windows.show(handle, ShowCommand::MinimizeNoActive);
+      case ShowCommand::Maximized: return windows.show(handle, ShowCommand::Maximized);
+      default: return windows.show(handle, ShowCommand::ShowNoActivation);
+    }
+  });
+}
+
 }  // namespace tarnavel

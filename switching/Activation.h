@@ -20,6 +20,15 @@ inline constexpr int kAnswerMilliseconds = 100;
 bool SwitchTo(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 handle,
               ShowCommand command);
 
+// Brings the window forward on its own display while another display's
+// window keeps the foreground: raised above the other ordinary windows and
+// shown with the command's counterpart that does not activate (SW_SHOWNA,
+// SW_SHOWNOACTIVATE, SW_SHOWMINNOACTIVE). Windows has no maximising without
+// activation: SW_SHOWMAXIMIZED is asked for, which activates the window
+// where the system lets its thread.
+void RaiseWithoutForeground(ErrorReport& report, platform::IWindowSystem& windows, Hwnd32 handle,
+                            ShowCommand command);
+
 // The one more try at the foreground: our thread joins the input of the
 // foreground window's thread for the call and leaves it again, whatever
 // happens. Not tried without a foreground window, when it is ours, or when

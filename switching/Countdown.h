@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
+
+#include "platform/Types.h"
 
 namespace tarnavel {
 
@@ -18,6 +21,22 @@ struct Countdown {
   std::int32_t SwitchSeconds = 0;
   // The row the last switch brought forward; 0 before the first.
   int FrontRow = 0;
+
+  // While each display switches on its own: every display's own turn
+  // through the queue, in the order of their numbers.
+  struct DisplayTurn {
+    Display display;
+    // The row from which its next turn is looked for, and the row its last
+    // switch brought forward (0 before the first).
+    int from = 1;
+    int front = 0;
+    // The row its next switch brings forward: 0 when none of its rows has a
+    // window.
+    int due = 0;
+    // Custom schedule: seconds counted since its last switch.
+    std::int32_t elapsed = 0;
+  };
+  std::vector<DisplayTurn> displays;
 
   // The daily and weekly moments: the local time of the tick before this
   // one and of this one, and the day of the last switch, so that a late tick

@@ -43,7 +43,10 @@ void Monitoring::start(Guard& g, const OnLabels& l, std::optional<std::string_vi
   if (g.test(l.rebaseTest, [&] { return ui.Option1.value() || ui.Option2.value(); })) {
     g.step(l.rebase, [&] { countdown_.rebase(SecondsToSwitchTime(cx_.sys.clock, ui.dtpWeekly)); });
   }
-  g.step(l.index, [&] { countdown_.QueueIndex = 1; });
+  g.step(l.index, [&] {
+    countdown_.QueueIndex = 1;
+    countdown_.displays.clear();
+  });
   g.step(l.enable, [&] { ui.Timer1.setEnabled(true); });
   g.step(l.interval, [&] { ui.Timer1.setInterval(kTickMilliseconds); });
   if (changed) changed();

@@ -150,6 +150,15 @@ void SwitchTimer::Timer1_Timer() {
     g.step(110, [&] { c.QueueIndex = queue.count(); });
   }
   g.step(112, [&] { c.ElapsedSeconds = checked(std::int64_t{c.ElapsedSeconds} + 1); });
+  // While the choice is on, the Display column and each display's turn
+  // follow the windows at every tick.
+  eachDisplayNow_ = false;
+  if (unattended != nullptr && unattended->choices().switchEachDisplay) {
+    g.step(390, [&] {
+      eachDisplay.place(false);
+      eachDisplayNow_ = eachDisplay.active();
+    });
+  }
 
   if (g.test(120, [&] { return cx_.ui.Option1.value(); })) {
     weeklyOrDaily(g, kWeeklyLabels, kWeeklySequence, true, format);
@@ -175,6 +184,7 @@ void SwitchTimer::Timer1_Timer() {
     });
     countdownToSwitch(g, kIntervalLabels, kIntervalSequence, format);
   } else if (g.test(318, [&] { return cx_.ui.Option7.value(); })) {
+    if (eachDisplayNow_) return customEachDisplay(g, format);
     // The row's own time before switch is the wait before it is activated.
     std::optional<double> time;
     // A time too long for the count of seconds is passed over like no time.
@@ -278,6 +288,7 @@ void SwitchTimer::switchSequence(Guard& g, const SequenceLabels& l, bool weekly,
   for (std::size_t k = 0; k < std::size(choices); ++k) {
     if (g.test(l.showTests[k], [&] { return choices[k].option.value(); })) {
       g.step(l.showCalls[k], [&] {
+        if (eachDisplayNow_) return eachDisplay.switchAll(choices[k].command);
         // A row whose window is gone starts its program again; the turn
         // itself goes on as it would without.
         if (restarts != nullptr) restarts->atTurn(c.QueueIndex);
@@ -303,14 +314,70 @@ void SwitchTimer::switchSequence(Guard& g, const SequenceLabels& l, bool weekly,
     return;
   }
 
-  advance(g, l.advance, l.wrapTest, l.wrap);
-  // The selected row is always the one the next switch activates.
-  g.step(l.select, [&] { queue.select(c.QueueIndex); });
+  if (eachDisplayNow_) {
+    g.step(l.select, [&] { selectFront(); });
+  } else {
+    advance(g, l.advance, l.wrapTest, l.wrap);
+    // The selected row is always the one the next switch activates.
+    g.step(l.select, [&] { queue.select(c.QueueIndex); });
+  }
   if (g.test(l.focusTest, [&] { return queue.visible() && queue.enabled(); })) {
     g.step(l.focus, [&] { queue.setFocus(); });
   }
   g.step(l.enable, [&] { cx_.ui.Timer1.setEnabled(true); });
   g.step(l.interval, [&] { cx_.ui.Timer1.setInterval(kTickMilliseconds); });
+}
+
+void SwitchTimer::selectFront() {
+  const int row = countdown.FrontRow;
+  if (row >= 1 && row <= cx_.ui.ListView2.count()) cx_.ui.ListView2.select(row);
+}
+
+// Each display counts its own due row's time; the status line and the bar
+// show the display whose switch comes soonest. A row without a time is passed
+// over without a switch.
+void SwitchTimer::customEachDisplay(Guard& g, const NumberFormat& format) {
+  auto& c = countdown;
+  auto& queue = cx_.ui.ListView2;
+  std::vector<int> due;
+  std::optional<std::int32_t> soonest;
+  g.step(392, [&] {
+    for (auto& turn : c.displays) {
+      if (turn.due == 0) continue;
+      const auto time = readNumber(queue.text(turn.due, kTime), format);
+      if (!time || !fitsLong(*time)) {
+        turn.from = turn.due % queue.count() + 1;
+        turn.elapsed = 0;
+        continue;
+      }
+      const std::int32_t seconds = roundToLong(*time);
+      turn.elapsed = checked(std::int64_t{turn.elapsed} + 1);
+      const std::int32_t left = checked(std::int64_t{seconds} - turn.elapsed);
+      if (left <= 0) due.push_back(turn.display.number);
+      if (!soonest || left < *soonest) {
+        soonest = left;
+        c.SwitchSeconds = seconds;
+        c.ElapsedSeconds = turn.elapsed;
+      }
+    }
+  });
+  if (soonest) {
+    auto& bar = cx_.ui.ProgressBar1;
+    g.step(394, [&] { bar.setMax(c.SwitchSeconds); });
+    g.step(396, [&] { bar.setValue(std::min(c.ElapsedSeconds, c.SwitchSeconds)); });
+    g.step(398, [&] {
+      cx_.ui.Frame4.setCaption(std::string(kStatusOn) + FormatSeconds(std::max(0, *soonest)));
+    });
+  }
+  g.step(400, [&] { cx_.sys.loop.doEvents(); });
+  if (!monitoringOn() || due.empty()) return;
+  const auto command = chosenShowCommand();
+  if (!command) return;
+  g.step(402, [&] { cx_.ui.Timer1.setEnabled(false); });
+  g.step(404, [&] { eachDisplay.switchDue(*command, due); });
+  g.step(406, [&] { selectFront(); });
+  g.step(408, [&] { cx_.ui.Timer1.setEnabled(true); });
+  g.step(410, [&] { cx_.ui.Timer1.setInterval(kTickMilliseconds); });
 }
 
 bool SwitchTimer::momentHasCome(bool weekly) {
@@ -354,6 +421,11 @@ void SwitchTimer::switchNow(int row, Hwnd32 handle) {
   auto& c = countdown;
   const auto command = chosenShowCommand();
   if (!command) return;
+  // Only the row's own display switches, and only its count starts again.
+  if (eachDisplay.active()) {
+    eachDisplay.switchRow(row, *command);
+    return selectFront();
+  }
   const bool taken = SwitchTo(cx_.report, cx_.sys.windows, handle, *command);
   c.FrontRow = row;
   if (unattended != nullptr) unattended->switched(row, taken);
@@ -362,6 +434,14 @@ void SwitchTimer::switchNow(int row, Hwnd32 handle) {
   // stays where it is.
   if (!cx_.ui.Option1.value() && !cx_.ui.Option2.value()) c.ElapsedSeconds = 0;
   cx_.ui.ListView2.select(c.QueueIndex);
+}
+
+void SwitchTimer::switchEveryDisplay() {
+  const auto command = chosenShowCommand();
+  if (!command) return;
+  eachDisplay.switchAll(*command);
+  if (!cx_.ui.Option1.value() && !cx_.ui.Option2.value()) countdown.ElapsedSeconds = 0;
+  selectFront();
 }
 
 }  // namespace tarnavel

@@ -5,6 +5,7 @@
 
 #include "form/Context.h"
 #include "switching/Countdown.h"
+#include "switching/EachDisplay.h"
 #include "switching/Restarts.h"
 #include "switching/ScheduleSettings.h"
 #include "switching/Unattended.h"
@@ -28,6 +29,9 @@ class SwitchTimer {
   // Brings this row's window forward now, as a switch does, and goes on
   // from there: the row after it is due next, and the count starts again.
   void switchNow(int row, Hwnd32 handle);
+  // Every display brings its due row forward now, as a switch moment does;
+  // the count starts again.
+  void switchEveryDisplay();
 
   // The line labels of a schedule's statements, which differ by schedule.
   struct MomentLabels;    // weekly, daily
@@ -42,6 +46,10 @@ class SwitchTimer {
   void switchSequence(Guard& g, const SequenceLabels& labels, bool weekly,
                       const NumberFormat& format);
   void advance(Guard& g, int step, int wrapTest, int wrap);
+  // The custom schedule while each display switches on its own.
+  void customEachDisplay(Guard& g, const NumberFormat& format);
+  // The row that came forward on the primary display is selected.
+  void selectFront();
   // True when the chosen moment of some day lies after the previous tick and
   // not after this one, and no switch happened on that day yet.
   bool momentHasCome(bool weekly);
@@ -53,9 +61,13 @@ class SwitchTimer {
 
   Context& cx_;
   ScheduleSettings& schedule_;
+  // This tick switches each display on its own.
+  bool eachDisplayNow_ = false;
 
  public:
   Countdown countdown;
+  // Each display's own rotation, while that is chosen.
+  EachDisplay eachDisplay{cx_, countdown};
   // The Options box's choices; without them the tick is as it always was.
   Unattended* unattended = nullptr;
   // Starting a gone window's program again; nothing when none is set.

@@ -157,6 +157,7 @@ void Unattended::load() {
     if (!hours) throw AppError::typeMismatch();
     choices_.hours = *hours;
   });
+  g.step(120, [&] { choices_.switchEachDisplay = boolean(kSwitchEachDisplayKey); });
 }
 
 void Unattended::storeChoice(std::string_view key, std::string_view text) {
@@ -200,6 +201,10 @@ void Unattended::change(const UnattendedChoices& wanted) {
     storeChoice(kKeepDisplayOnKey, Settings::booleanText(wanted.keepDisplayOn));
     applyPower();
   }
+  if (wanted.switchEachDisplay != was.switchEachDisplay) {
+    choices_.switchEachDisplay = wanted.switchEachDisplay;
+    storeChoice(kSwitchEachDisplayKey, Settings::booleanText(wanted.switchEachDisplay));
+  }
   const SwitchHours& hours = wanted.hours;
   const bool inRange = hours.from >= 0 && hours.from < 24 * 60 && hours.to >= 0 &&
                        hours.to < 24 * 60 && hours.days <= 0x7F;
@@ -219,6 +224,13 @@ void Unattended::switched(int row, bool taken) {
   entry += cx_.ui.ListView2.text(row, kTitle);
   entry += taken ? "\": it took the foreground" : "\": it did not take the foreground";
   log->write(entry);
+}
+
+void Unattended::raised(int row, int display) {
+  ownInput();
+  if (!choices_.logSwitches || log == nullptr) return;
+  log->write("Switched to \"" + cx_.ui.ListView2.text(row, kTitle) + "\" on display " +
+             std::to_string(display) + ", raised without the foreground");
 }
 
 void Unattended::followMonitoring() {
@@ -309,11 +321,6 @@ int Unattended::turnFor(int row) {
   const int count = list.count();
   if (count == 0) return 0;
   if (choices_.findReopened) reopened_.sync();
-  const auto there = [&](int r) {
-    if (choices_.findReopened) return reopened_.present(r) || reopened_.findAgain(r);
-    return ShownWindowOf(cx_.sys.windows, list.text(r, kHandleText),
-                         cx_.sys.locale.numberFormat()) != 0;
-  };
   for (int k = 0; k < count; ++k) {
     const int r = (row - 1 + k) % count + 1;
     if (there(r)) return r;
@@ -321,6 +328,12 @@ int Unattended::turnFor(int row) {
     if (!choices_.skipMissing) return row;
   }
   return 0;
+}
+
+bool Unattended::there(int row) {
+  if (choices_.findReopened) return reopened_.present(row) || reopened_.findAgain(row);
+  return ShownWindowOf(cx_.sys.windows, cx_.ui.ListView2.text(row, kHandleText),
+                       cx_.sys.locale.numberFormat()) != 0;
 }
 
 void Unattended::queueChanged() {

@@ -27,6 +27,7 @@ inline constexpr std::string_view kLogSwitchesKey = "Log Switches";
 inline constexpr std::string_view kKeepDisplayOnKey = "Keep Display On";
 inline constexpr std::string_view kSwitchHoursKey = "Switch Hours";
 inline constexpr std::string_view kSwitchDaysKey = "Switch Days";
+inline constexpr std::string_view kSwitchEachDisplayKey = "Switch Each Display";
 inline constexpr std::string_view kStatusPaused = "On. Paused while the computer is in use.";
 inline constexpr std::string_view kStatusOutsideHours = "On. Outside switching hours.";
 // Input this soon after one of our own activations or the hotkey is taken
@@ -78,6 +79,9 @@ class Unattended {
   // foreground): the input up to now is ours, and the log hears of it when
   // chosen.
   void switched(int row, bool taken);
+  // The row's window was raised on another display than the primary, without
+  // the foreground.
+  void raised(int row, int display);
   // The log that switches and errors are written to.
   Log* log = nullptr;
 
@@ -94,6 +98,9 @@ class Unattended {
   int turnFor(int row);
   // The queue changed: the record follows it.
   void queueChanged();
+  // The row's window is there, or found again when that is chosen (after
+  // queueChanged()).
+  bool there(int row);
 
  private:
   bool inUse();

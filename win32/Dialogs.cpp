@@ -90,8 +90,9 @@ constexpr int kFirstDayId = 212;  // Monday .. Sunday: 212 .. 218
 constexpr int kLogInsteadId = 220;
 constexpr int kLogSwitchesId = 221;
 constexpr int kLogFolderId = 222;
+constexpr int kEachDisplayId = 223;
 constexpr short kOptionsWidth = 250;
-constexpr short kOptionsHeight = 182;
+constexpr short kOptionsHeight = 198;
 constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
 constexpr DWORD kTimeEdit = ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
@@ -123,8 +124,9 @@ constexpr Item kOptionItems[] = {
     {kButtonAtom, kLogInsteadId, kCheck, 0, 7, 126, 236, 12,
      L"Write problems to the log without showing a box"},
     {kButtonAtom, kLogSwitchesId, kCheck, 0, 7, 142, 236, 12, L"Also log every switch"},
-    {kButtonAtom, kLogFolderId, BS_PUSHBUTTON | WS_TABSTOP, 0, 7, 161, 80, 14, L"Open Log Folder"},
-    {kButtonAtom, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 193, 161, 50, 14, L"Close"},
+    {kButtonAtom, kEachDisplayId, kCheck, 0, 7, 158, 236, 12, L"Switch each display on its own"},
+    {kButtonAtom, kLogFolderId, BS_PUSHBUTTON | WS_TABSTOP, 0, 7, 177, 80, 14, L"Open Log Folder"},
+    {kButtonAtom, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 193, 177, 50, 14, L"Close"},
 };
 // The day of each box, Monday first, as a bit of SwitchHours::days (0 =
 // Sunday).
@@ -320,6 +322,7 @@ std::vector<int> lockedIds(const ChoiceLocks& locked) {
   }
   add(locked.logInsteadOfBoxes, {kLogInsteadId});
   add(locked.logSwitches, {kLogSwitchesId});
+  add(locked.eachDisplay, {kEachDisplayId});
   return ids;
 }
 
@@ -428,6 +431,7 @@ INT_PTR CALLBACK optionsProcedure(HWND dialog, UINT message, WPARAM wParam,
         enableHours(dialog, c.hours.on);
         check(dialog, kLogInsteadId, c.logInsteadOfBoxes);
         check(dialog, kLogSwitchesId, c.logSwitches);
+        check(dialog, kEachDisplayId, c.switchEachDisplay);
         lockChoices(dialog, *state);
         state->filling = false;
         return TRUE;  // the focus goes to the first choice
@@ -448,7 +452,8 @@ INT_PTR CALLBACK optionsProcedure(HWND dialog, UINT message, WPARAM wParam,
         const bool aDay = id >= kFirstDayId && id < kFirstDayId + 7;
         if (code == BN_CLICKED &&
             (id == kPauseId || id == kFindId || id == kSkipId || id == kKeepDisplayId ||
-             id == kHoursId || aDay || id == kLogInsteadId || id == kLogSwitchesId)) {
+             id == kHoursId || aDay || id == kLogInsteadId || id == kLogSwitchesId ||
+             id == kEachDisplayId)) {
           next.pauseWhenInUse = checked(dialog, kPauseId);
           next.findReopened = checked(dialog, kFindId);
           next.skipMissing = checked(dialog, kSkipId);
@@ -460,6 +465,7 @@ INT_PTR CALLBACK optionsProcedure(HWND dialog, UINT message, WPARAM wParam,
           }
           next.logInsteadOfBoxes = checked(dialog, kLogInsteadId);
           next.logSwitches = checked(dialog, kLogSwitchesId);
+          next.switchEachDisplay = checked(dialog, kEachDisplayId);
           if (id == kHoursId) enableHours(dialog, next.hours.on);
         } else if (code == EN_CHANGE && (id == kFromId || id == kToId)) {
           // A time that does not read is not taken; the stored one stays.

@@ -237,6 +237,52 @@ bool WindowSystem::runsAbove(Hwnd32 window) {
   return theirs && ours && *theirs > *ours;
 }
 
+namespace {
+
+BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
+  return TRUE;
+}
+
+}  // namespace
+
+// MonitorFromWindow takes the largest part of the window, of its restored
+// place while it is minimised. The number is the one in the device's name
+// (\\.\DISPLAY2), as the display settings show it; a name without one
+// takes the display's place in EnumDisplayMonitors' order.
+Display WindowSystem::displayOf(Hwnd32 window) {
+  const HWND hwnd = toHwnd(window);
+  if (IsWindow(hwnd) == FALSE) return {};
+  const HMONITOR monitor = MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST);
+  MONITORINFOEXW info{};
+  info.cbSize = sizeof info;
+  if (monitor == nullptr || GetMonitorInfoW(monitor, &info) == FALSE) return {};
+  Display display{0, (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+  const std::wstring_view name = info.szDevice;
+  const auto digits = name.find_last_not_of(L"0123456789") + 1;
+  if (digits < name.size() && name.size() - digits <= 4) {
+    for (const wchar_t c : name.substr(digits))
+      display.number = display.number * 10 + (c - L'0');
+  }
+  if (display.number == 0) {
+    std::vector<HMONITOR> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&monitors));
+    const auto at = std::find(monitors.begin(), monitors.end(), monitor);
+    if (at == monitors.end()) return {};
+    display.number = static_cast<int>(at - monitors.begin()) + 1;
+  }
+  return display;
+}
+
+int WindowSystem::displayCount() {
+  return std::max(1, GetSystemMetrics(SM_CMONITORS));
+}
+
+void WindowSystem::raise(Hwnd32 window) {
+  SetWindowPos(toHwnd(window), HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+}
+
 // --- input -------------------------------------------------------------------
 
 std::uint32_t UserInput::lastInputTick() {

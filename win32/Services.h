@@ -36,6 +36,9 @@ class WindowSystem final : public platform::IWindowSystem {
   std::string windowClass(Hwnd32 window) override;
   bool cloaked(Hwnd32 window) override;
   bool runsAbove(Hwnd32 window) override;
+  Display displayOf(Hwnd32 window) override;
+  int displayCount() override;
+  void raise(Hwnd32 window) override;
 
  private:
   // The title last read for its length, handed out again by text(): the walk

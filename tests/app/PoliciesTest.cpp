@@ -193,7 +193,7 @@ TEST_F(ManagedForm, EverySettingSetByPolicyIsLeftOutOfTheUsersStoreWhateverTheUs
   const ChoiceLocks& locks = f.dialogs.optionsLocks;
   EXPECT_TRUE(locks.pauseWhenInUse && locks.resumeAfter && locks.findReopened &&
               locks.skipMissing && locks.keepDisplayOn && locks.hours && locks.logInsteadOfBoxes &&
-              locks.logSwitches);
+              locks.logSwitches && locks.eachDisplay);
   EXPECT_EQ(f.dtpWeekly.tip, kSetByOrganization);
   EXPECT_EQ(f.cboWeekly.caption(), "Friday");
   EXPECT_TRUE(errorLines().empty());

@@ -24,6 +24,9 @@
 #   E2E_TIMEOUT     seconds the driver may take in all (600 unless set).
 #   E2E_SWITCHES    switches the interval case waits for (5 unless set more).
 #   E2E_SCREEN      the virtual screen's size (1600x1000 unless set).
+#   E2E_DISPLAYS    2: two displays of 1024x768 side by side, the left one the
+#                   primary (the X.Org server with the dummy driver and xrandr,
+#                   since Xvfb's screens all lie at 0,0 and Wine sees one).
 #   E2E_DPI         the display's scaling as dots per inch (96 = 100 %, 144 =
 #                   150 %, 192 = 200 %); Wine's own 96 unless set.
 #   E2E_PREFIX_TEMPLATE  a Wine prefix made once by wineboot: each run starts
@@ -61,7 +64,9 @@ for f in ${APP_EXE:+"$APP_EXE"} "$DRIVER_EXE"; do
     exit 2
   fi
 done
-for tool in wine wineserver Xvfb openbox; do
+X_SERVER=Xvfb
+[ "${E2E_DISPLAYS:-1}" = "2" ] && X_SERVER="Xorg xrandr"
+for tool in wine wineserver $X_SERVER openbox; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "e2e: '$tool' is not installed" >&2
     exit 2
@@ -112,9 +117,36 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # --- virtual display on a free number ----------------------------------------
-# Xvfb picks the number itself and writes it to the descriptor given.
-Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1600x1000}x24" -nolisten tcp 3>"$WORK/display" \
-  >"$WORK/xvfb.log" 2>&1 &
+# The server picks the number itself and writes it to the descriptor given.
+if [ "${E2E_DISPLAYS:-1}" = "2" ]; then
+  cat >"$WORK/xorg.conf" <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 65536
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 2560 800
+  EndSubSection
+EndSection
+CONF
+  Xorg -noreset -nolisten tcp -config "$WORK/xorg.conf" -logfile "$WORK/xorg.log" \
+    -displayfd 3 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+else
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1600x1000}x24" -nolisten tcp 3>"$WORK/display" \
+    >"$WORK/xvfb.log" 2>&1 &
+fi
 XVFB_PID=$!
 for _ in $(seq 1 100); do
   [ -s "$WORK/display" ] && break
@@ -123,11 +155,28 @@ for _ in $(seq 1 100); do
 done
 DISPLAY_NUM=$(tr -dc '0-9' <"$WORK/display" 2>/dev/null)
 if [ -z "$DISPLAY_NUM" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
-  echo "e2e: could not start Xvfb; log follows" >&2
+  echo "e2e: could not start the X server; log follows" >&2
   tail -n 20 "$WORK/xvfb.log" >&2
   exit 3
 fi
 export DISPLAY=":$DISPLAY_NUM"
+# The second display: the first output not connected gets a mode and goes
+# to the right of the first.
+if [ "${E2E_DISPLAYS:-1}" = "2" ]; then
+  FIRST=$(xrandr -q | awk '$2 == "connected" { print $1; exit }')
+  SECOND=$(xrandr -q | awk '$2 == "disconnected" { print $1; exit }')
+  if [ -z "$FIRST" ] || [ -z "$SECOND" ] ||
+    ! xrandr --output "$FIRST" --mode 1024x768 >"$WORK/xrandr.log" 2>&1 ||
+    ! xrandr --addmode "$SECOND" 1024x768 >>"$WORK/xrandr.log" 2>&1 ||
+    ! xrandr --output "$SECOND" --mode 1024x768 --right-of "$FIRST" >>"$WORK/xrandr.log" 2>&1; then
+    echo "e2e: could not make the second display; xrandr says:" >&2
+    { xrandr -q; cat "$WORK/xrandr.log"; } 2>&1 | head -n 20 >&2
+    exit 3
+  fi
+  # A full query has the server probe its outputs again: before it, a client
+  # that reads the current state (Wine) still sees the second one unplugged.
+  xrandr -q >>"$WORK/xrandr.log" 2>&1
+fi
 
 openbox >"$WORK/openbox.log" 2>&1 &
 WM_PID=$!

@@ -269,6 +269,51 @@ bool FakeWindowSystem::runsAbove(Hwnd32 window) {
   return w != nullptr && w->above;
 }
 
+Display FakeWindowSystem::displayOf(Hwnd32 window) {
+  reads("displayOf");
+  const Window* w = find(window);
+  if (w == nullptr) return {};
+  if (monitors.empty()) return {1, true};
+  // The overlap's area, and else the distance between the two rectangles.
+  const auto overlap = [&](const Rect& a) {
+    const long long x = std::min(a.right, w->place.right) - std::max(a.left, w->place.left);
+    const long long y = std::min(a.bottom, w->place.bottom) - std::max(a.top, w->place.top);
+    return x > 0 && y > 0 ? x * y : 0;
+  };
+  const auto distance = [&](const Rect& a) {
+    const long long x = std::max({0, a.left - w->place.right, w->place.left - a.right});
+    const long long y = std::max({0, a.top - w->place.bottom, w->place.top - a.bottom});
+    return x * x + y * y;
+  };
+  const Monitor* best = &monitors.front();
+  for (const Monitor& m : monitors) {
+    if (overlap(m.area) > overlap(best->area) ||
+        (overlap(best->area) == 0 && distance(m.area) < distance(best->area))) {
+      best = &m;
+    }
+  }
+  return best->display;
+}
+
+int FakeWindowSystem::displayCount() {
+  reads("displayCount");
+  return monitors.empty() ? 1 : static_cast<int>(monitors.size());
+}
+
+void FakeWindowSystem::raise(Hwnd32 window) {
+  acts("raise");
+  calls.push_back("raise " + std::to_string(window));
+  if (Window* w = find(window)) ++w->raised;
+}
+
+void FakeWindowSystem::placeOn(Hwnd32 window, int display) {
+  for (const Monitor& m : monitors) {
+    if (m.display.number != display) continue;
+    if (Window* w = find(window))
+      w->place = {m.area.left, m.area.top, m.area.left + 800, m.area.top + 600};
+  }
+}
+
 void FakeWindowSystem::setBand(Hwnd32 window, ZBand band) {
   acts("setBand", std::to_string(static_cast<int>(band)));
   calls.push_back("band " + std::to_string(window) + " " + std::to_string(static_cast<int>(band)));

@@ -144,6 +144,14 @@ class FakeUserInput : public platform::IUserInput {
 
 class FakeWindowSystem : public platform::IWindowSystem, public Watched {
  public:
+  struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+  };
+  // A display and its place on the desktop.
+  struct Monitor {
+    Display display;
+    Rect area;
+  };
   struct Window {
     Hwnd32 handle;
     std::string title;
@@ -162,6 +170,10 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
     bool above = false;
     // The process that made it: one of its own unless a test says.
     std::uint32_t process = 0;
+    // Where it is, or, minimised, where it is restored to.
+    Rect place{0, 0, 800, 600};
+    // Raised without activation, in order.
+    int raised = 0;
   };
 
   // A new window on top of the Z order; its handle.
@@ -195,6 +207,13 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
   std::string windowClass(Hwnd32 window) override;
   bool cloaked(Hwnd32 window) override;
   bool runsAbove(Hwnd32 window) override;
+  // As MonitorFromWindow with MONITOR_DEFAULTTONEAREST: the display holding
+  // the largest part of the window's place, else the nearest one.
+  Display displayOf(Hwnd32 window) override;
+  int displayCount() override;
+  void raise(Hwnd32 window) override;
+  // Puts the window on the display, at its top left corner.
+  void placeOn(Hwnd32 window, int display);
 
   // The foreground lock, as Windows keeps it: a change of the foreground
   // from us is refused while the person's last input (lockInput's) is more
@@ -224,6 +243,8 @@ class FakeWindowSystem : public platform::IWindowSystem, public Watched {
   bool froze = false;
   // Refused foreground changes: each flashes the window's taskbar button.
   int flashes = 0;
+  // The displays; none is one primary display 1 holding every window.
+  std::vector<Monitor> monitors;
   // Called between the length and the text query of a window.
   std::function<void(Hwnd32)> afterLengthQuery;
 

@@ -1701,7 +1701,8 @@ TEST_F(WindowTest, TheOptionsBoxReportsEachChangeAndClosesByKey) {
                          "Keep the display on while switching",
                          // The times and days wait for their check box.
                          "Switch only between", "Write problems to the log without showing a box",
-                         "Also log every switch", "Open Log Folder", "Close"}));
+                         "Also log every switch", "Switch each display on its own",
+                         "Open Log Folder", "Close"}));
     ASSERT_EQ(heard.size(), 3u) << "key " << key;
     EXPECT_TRUE(heard[0].pauseWhenInUse);
     EXPECT_EQ(heard[1].resumeAfterSeconds, 120);
@@ -1735,7 +1736,7 @@ TEST_F(WindowTest, TheOptionsBoxShowsLockedChoicesDisabledEvenWhenTheirGroupIsOn
           "Pause switching while the computer is in use", "Resume after", "60",
           "seconds without input", "Find a queued window again when its program reopens it",
           "Keep the display on while switching", "Write problems to the log without showing a box",
-          "Also log every switch", "Open Log Folder", "Close"}));
+          "Also log every switch", "Switch each display on its own", "Open Log Folder", "Close"}));
 }
 
 TEST_F(WindowTest, TheMessageBoxShowsItsTextAndReturnsThePressedButton) {
@@ -1968,6 +1969,28 @@ TEST(WindowSystem, OurWindowIsSeenAndOfOurOwnLevelAndProgram) {
   const std::string path = windows.programPath(toHwnd32(ours.get()));
   EXPECT_TRUE(path.ends_with("tarnavel_win32_tests.exe")) << path;
   EXPECT_EQ(windows.processOf(toHwnd32(ours.get())), GetCurrentProcessId());
+}
+
+// The display of a window: the one holding it, also while it is minimised
+// (its restored place counts); none once it is gone. Raising it puts it above
+// our other window without activating it.
+TEST(WindowSystem, AWindowsDisplayAndARaiseWithoutActivation) {
+  WindowSystem windows;
+  Window lower = ownTopWindow(L"lower");
+  const Window upper = ownTopWindow(L"upper");
+  SetForegroundWindow(upper.get());
+  const Hwnd32 window = toHwnd32(lower.get());
+  const Display display = windows.displayOf(window);
+  EXPECT_GE(display.number, 1);
+  EXPECT_GE(windows.displayCount(), 1);
+  EXPECT_TRUE(display.primary || windows.displayCount() > 1);
+  windows.raise(window);
+  EXPECT_EQ(GetWindow(upper.get(), GW_HWNDPREV), lower.get());
+  EXPECT_EQ(GetForegroundWindow(), upper.get());
+  ShowWindow(lower.get(), SW_MINIMIZE);
+  EXPECT_EQ(windows.displayOf(window), display);
+  lower.reset();
+  EXPECT_EQ(windows.displayOf(window), Display{});
 }
 
 // A window's title is read as the system keeps it: a thread that takes no

@@ -32,5 +32,8 @@ std::vector<Case> keyboardCases();
 // The installer and the uninstaller; run only when --setup names the installer
 // (or when a case of theirs is named).
 std::vector<Case> installCases();
+// Each display switching on its own; they need two displays (run.sh gives
+// them with E2E_DISPLAYS=2) and run only when named.
+std::vector<Case> displayCases();
 
 }  // namespace e2e

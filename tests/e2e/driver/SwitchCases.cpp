@@ -806,6 +806,93 @@ void demoCase(Ctx& ctx) {
   closeProgram(ctx, *s, "after the demo");
 }
 
+// The targets from the top of the Z order down, with the foreground's.
+std::string zOrder(const std::vector<HWND>& targets) {
+  std::string text = "targets in Z order";
+  for (HWND w : topLevelWindowsInZOrder()) {
+    const auto it = std::find(targets.begin(), targets.end(), w);
+    if (it != targets.end()) text += " " + std::to_string(it - targets.begin() + 1);
+  }
+  for (const auto& a : takeActivations()) {
+    const auto it = std::find(targets.begin(), targets.end(), a.window);
+    text += " activated " + std::to_string(it - targets.begin() + 1);
+  }
+  const auto front = std::find(targets.begin(), targets.end(), GetForegroundWindow());
+  return text + ", foreground " +
+         (front == targets.end() ? hex(GetForegroundWindow())
+                                 : "target " + std::to_string(front - targets.begin() + 1));
+}
+
+// Two displays side by side, each with two targets of its own (1 and 3 on
+// the primary, 2 and 4 on the other), and the choice to switch each display
+// on its own: every two seconds both displays switch, the primary's window
+// through the foreground, the other's only in the Z order.
+void eachDisplayCase(Ctx& ctx) {
+  ctx.require(GetSystemMetrics(SM_CMONITORS) == 2,
+              "the desktop has " + std::to_string(GetSystemMetrics(SM_CMONITORS)) +
+                  " displays, not two: run this case with E2E_DISPLAYS=2");
+  freshSettings(ctx);
+  ctx.require(writeSetting(kStartStop, L"Off"), "could not write \"StartStopState\"");
+  ctx.require(writeSetting(L"Switch Each Display", L"True"),
+              "could not write \"Switch Each Display\"");
+  auto host = targetHost(ctx);
+  auto s = startProgram(ctx);
+  const auto targets = queueTargets(ctx, *s, *host, 4, L"Display target ", TargetKind::Banner);
+  // Each display's two targets one over the other, filling most of it.
+  for (int k = 0; k < 4; ++k) {
+    SetWindowPos(targets[static_cast<std::size_t>(k)], nullptr, (k % 2) * 1024 + 40, 40, 944, 660,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  typeInterval(ctx, *s, L"0", L"0", L"2");
+  const OnOff button = onOffButton(ctx, *s);
+  const auto above = [](HWND upper, HWND lower) {
+    const auto order = topLevelWindowsInZOrder();
+    const auto at = [&](HWND w) { return std::find(order.begin(), order.end(), w); };
+    return at(upper) < at(lower);
+  };
+  turnOn(ctx, *s, button);
+  // As the primary display's last row left it: target 3 in front. (Once the
+  // main window has gone to the tray, the window manager hands the focus to
+  // a window of its choosing, and under Wine it keeps the focused window
+  // above one raised without the focus.)
+  ctx.check(waitUntil([&] { return !IsWindowVisible(s->main()); }, kChangeTimeoutMs),
+            "turning on did not hide the main window into the tray");
+  SetForegroundWindow(targets[2]);
+  ctx.check(waitUntil([&] { return GetForegroundWindow() == targets[2]; }, 1000),
+            "target 3 did not take the foreground before the first moment");
+  takeActivations();
+  takeBandEntries();
+  // Each moment: the primary's row takes the foreground through the band;
+  // then the other display's row rises above its neighbour without either.
+  // The two moments raise each of the other display's rows over the other.
+  const struct {
+    HWND front, raised, under;
+    const char* what;
+  } moments[] = {{targets[0], targets[1], targets[3], "the first"},
+                 {targets[2], targets[3], targets[1], "the second"}};
+  for (const auto& m : moments) {
+    const auto seen = collectSwitches(1, 4000);
+    ctx.check(windowsOf(seen) == std::vector<HWND>{m.front},
+              std::string(m.what) + " moment went " + names(seen, targets));
+    ctx.check(
+        waitUntil([&] { return above(m.raised, m.under); }, 1000),
+        std::string(m.what) + " moment did not raise the other display's row: " + zOrder(targets));
+    ctx.check(waitUntil([&] { return GetForegroundWindow() == m.front; }, 1000),
+              std::string(m.what) + " moment left the foreground elsewhere");
+  }
+  for (const auto& a : takeActivations()) {
+    ctx.check(a.window != targets[1] && a.window != targets[3],
+              "a window of the other display was activated");
+  }
+  const auto shown = s->queue->column(4);
+  ctx.check(shown == std::vector<std::wstring>{L"1", L"2", L"1", L"2"},
+            "the Display column does not read 1, 2, 1, 2");
+  Sleep(500);  // for the picture: the window manager's stacking catches up
+  screenshot(ctx, *s);
+  turnOff(ctx, *s, button);
+  closeProgram(ctx, *s, "after switching each display");
+}
+
 }  // namespace
 
 std::vector<Case> pictureCases() {
@@ -834,6 +921,11 @@ std::vector<Case> switchingCases() {
       {"on_off", "the empty-queue refusal, turning on and off", onOffCase},
       {"closed_window", "a closed window's turn passes without a message", closedWindowCase},
   };
+}
+
+std::vector<Case> displayCases() {
+  return {{"each_display", "two displays, two targets on each, each display switching on its own",
+           eachDisplayCase}};
 }
 
 }  // namespace e2e

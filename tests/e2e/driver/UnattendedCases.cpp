@@ -47,7 +47,9 @@ constexpr int kFirstDayId = 212;  // Monday .. Sunday
 constexpr int kLogInsteadId = 220;
 constexpr int kLogSwitchesId = 221;
 constexpr int kLogFolderId = 222;
+constexpr int kEachDisplayId = 223;
 constexpr wchar_t kKeepDisplayKey[] = L"Keep Display On";
+constexpr wchar_t kEachDisplayKey[] = L"Switch Each Display";
 constexpr wchar_t kHoursKey[] = L"Switch Hours";
 constexpr wchar_t kDaysKey[] = L"Switch Days";
 constexpr wchar_t kLogInsteadKey[] = L"Log Instead Of Boxes";
@@ -169,14 +171,15 @@ void optionsCase(Ctx& ctx) {
       {kFirstDayId + 6, L"Sun"},
       {kLogInsteadId, L"Write problems to the log without showing a box"},
       {kLogSwitchesId, L"Also log every switch"},
+      {kEachDisplayId, L"Switch each display on its own"},
       {kLogFolderId, L"Open Log Folder"},
       {IDOK, L"Close"}};
   for (const auto& [id, text] : texts) {
     const std::wstring shown = remoteText(GetDlgItem(box, id));
     ctx.check(shown == text, "control " + std::to_string(id) + " reads " + quoted(shown));
   }
-  for (const int id :
-       {kPauseId, kFindId, kSkipId, kKeepDisplayId, kHoursId, kLogInsteadId, kLogSwitchesId})
+  for (const int id : {kPauseId, kFindId, kSkipId, kKeepDisplayId, kHoursId, kLogInsteadId,
+                       kLogSwitchesId, kEachDisplayId})
     ctx.check(!checkedIn(box, id), "choice " + std::to_string(id) + " is on by default");
   for (int day = 0; day < 7; ++day)
     ctx.check(checkedIn(box, kFirstDayId + day), "day " + std::to_string(day) + " is off");
@@ -191,10 +194,10 @@ void optionsCase(Ctx& ctx) {
     }
     return order;
   };
-  ctx.check(
-      tabOrder(10) == std::vector<int>{kResumeId, kFindId, kSkipId, kKeepDisplayId, kHoursId,
-                                       kLogInsteadId, kLogSwitchesId, kLogFolderId, IDOK, kPauseId},
-      "the tab order of the Options box is off");
+  ctx.check(tabOrder(11) == std::vector<int>{kResumeId, kFindId, kSkipId, kKeepDisplayId, kHoursId,
+                                             kLogInsteadId, kLogSwitchesId, kEachDisplayId,
+                                             kLogFolderId, IDOK, kPauseId},
+            "the tab order of the Options box is off");
 
   // Each control stores its key as it changes.
   PostMessageW(GetDlgItem(box, kPauseId), BM_CLICK, 0, 0);
@@ -224,6 +227,8 @@ void optionsCase(Ctx& ctx) {
   expectSetting(ctx, kLogInsteadKey, L"True", "ticking the log instead of boxes");
   PostMessageW(GetDlgItem(box, kLogSwitchesId), BM_CLICK, 0, 0);
   expectSetting(ctx, kLogSwitchesKey, L"True", "ticking logging every switch");
+  PostMessageW(GetDlgItem(box, kEachDisplayId), BM_CLICK, 0, 0);
+  expectSetting(ctx, kEachDisplayKey, L"True", "ticking switching each display on its own");
   // With every control in use, for a look at the layout.
   screenshot(ctx, *s);
   closeWithKey(ctx, box, VK_ESCAPE, "Escape");
@@ -238,7 +243,7 @@ void optionsCase(Ctx& ctx) {
   box = waitOptions(*s, kBoxTimeoutMs);
   ctx.require(box != nullptr, "the Options box did not open after the restart");
   for (const int id : {kPauseId, kFindId, kSkipId, kKeepDisplayId, kHoursId, kLogInsteadId,
-                       kLogSwitchesId, kFirstDayId})
+                       kLogSwitchesId, kEachDisplayId, kFirstDayId})
     ctx.check(checkedIn(box, id), "choice " + std::to_string(id) + " is off after the restart");
   ctx.check(!checkedIn(box, kFirstDayId + 6), "Sunday is ticked again after the restart");
   ctx.check(

@@ -141,11 +141,17 @@ int wmain(int argc, wchar_t** argv) {
     if (!selftest && !picture) {
       for (const auto& c : installCases())
         printLine(c.name + " [installer] - " + c.summary);
+      for (const auto& c : displayCases())
+        printLine(c.name + " [two displays] - " + c.summary);
     }
     return 0;
   }
   if (!selftest && !picture && (!options.setupPath.empty() || !only.empty())) {
     for (auto& c : installCases())
+      cases.push_back(std::move(c));
+  }
+  if (!selftest && !picture && !only.empty()) {
+    for (auto& c : displayCases())
       cases.push_back(std::move(c));
   }
   if (!selftest && GetFileAttributesW(options.appPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
