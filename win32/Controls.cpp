@@ -162,7 +162,12 @@ void Frame::setCaption(std::string_view text) {
     return;
   }
   held_.reset();
-  setWindowText(window_, text);
+  // The text is set without the button's own handling of WM_SETTEXT: a
+  // group box invalidates the whole of itself, background and all, for a
+  // new caption, and the status frame's caption changes every second. Only
+  // its strip is painted, below.
+  const std::wstring wide = widen(text);
+  DefWindowProcW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
   // The window beneath repaints the caption's strip: where a longer caption
   // stood, its background shows again.
   const HWND parent = GetParent(window_);
