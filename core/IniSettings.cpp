@@ -104,8 +104,7 @@ IniSettings::IniSettings(platform::ISettingsFile& file) : file_(file) {
     const auto equals = content.find('=');
     const auto key =
         equals == std::string_view::npos ? std::string_view{} : trimmed(content.substr(0, equals));
-    const auto value =
-        key.empty() ? std::nullopt : iniText(trimmed(line.substr(line.find('=') + 1)));
+    const auto value = key.empty() ? std::nullopt : iniText(trimmed(content.substr(equals + 1)));
     if (!value || find(key) != nullptr) {
       ++unread;  // kept as it stands, and written back so
       continue;

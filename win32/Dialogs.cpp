@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Errors.h"
+#include "switching/Unattended.h"
 #include "win32/Fonts.h"
 #include "win32/MainWindow.h"
 #include "win32/Text.h"
@@ -370,23 +371,13 @@ std::optional<int> typedSeconds(HWND dialog) {
   return value;
 }
 
-// "HH:MM" typed, as minutes after midnight.
+// "HH:MM" typed, as minutes after midnight: the stored span's own form.
 std::optional<int> typedTime(HWND dialog, int id) {
-  const std::string text = windowText(GetDlgItem(dialog, id));
-  const auto digit = [&](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
-  if (text.size() != 5 || text[2] != ':' || !digit(0) || !digit(1) || !digit(3) || !digit(4)) {
-    return std::nullopt;
-  }
-  const int hours = (text[0] - '0') * 10 + (text[1] - '0');
-  const int minutes = (text[3] - '0') * 10 + (text[4] - '0');
-  if (hours > 23 || minutes > 59) return std::nullopt;
-  return hours * 60 + minutes;
+  return minutesFrom(windowText(GetDlgItem(dialog, id)));
 }
 
 std::wstring timeText(int minutes) {
-  wchar_t text[8];
-  wsprintfW(text, L"%02d:%02d", minutes / 60, minutes % 60);
-  return text;
+  return widen(minutesText(minutes));
 }
 
 // The times and days take part only with the switching hours chosen (and

@@ -101,25 +101,30 @@ std::optional<std::string> SettingsFile::read() {
 
 void SettingsFile::replace(std::string_view bytes) {
   const std::wstring fresh = path_ + L".new";
+  // Written and on the disk before it takes the old file's place; a new
+  // file that did not get there is not left behind.
+  DWORD failure = ERROR_SUCCESS;
   {
     const File file{CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (!file) refused(GetLastError());
     DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
-      const DWORD code = written != bytes.size() ? ERROR_DISK_FULL : GetLastError();
-      DeleteFileW(fresh.c_str());
-      refused(code);
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+      failure = GetLastError();
+    } else if (written != bytes.size()) {
+      failure = ERROR_DISK_FULL;
+    } else if (!FlushFileBuffers(file.get())) {
+      failure = GetLastError();
     }
-    // On the disk before it takes the old file's place.
-    if (!FlushFileBuffers(file.get())) refused(GetLastError());
   }
-  if (!MoveFileExW(fresh.c_str(), path_.c_str(),
+  if (failure == ERROR_SUCCESS &&
+      !MoveFileExW(fresh.c_str(), path_.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD code = GetLastError();
+    failure = GetLastError();
+  }
+  if (failure != ERROR_SUCCESS) {
     DeleteFileW(fresh.c_str());
-    refused(code);
+    refused(failure);
   }
 }
 

@@ -206,29 +206,26 @@ void optionsCase(Ctx& ctx) {
   SendMessageTimeoutW(GetDlgItem(box, kResumeId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"45"),
                       SMTO_ABORTIFHUNG, 5000, &result);
   expectSetting(ctx, kResumeKey, L"45", "typing 45 seconds");
-  PostMessageW(GetDlgItem(box, kFindId), BM_CLICK, 0, 0);
-  expectSetting(ctx, kFindKey, L"True", "ticking finding again");
-  PostMessageW(GetDlgItem(box, kSkipId), BM_CLICK, 0, 0);
-  expectSetting(ctx, kSkipKey, L"True", "ticking skipping");
-  PostMessageW(GetDlgItem(box, kKeepDisplayId), BM_CLICK, 0, 0);
-  expectSetting(ctx, kKeepDisplayKey, L"True", "ticking keeping the display on");
-  PostMessageW(GetDlgItem(box, kHoursId), BM_CLICK, 0, 0);
-  expectSetting(ctx, kHoursKey, L"08:00-18:00", "ticking the switching hours");
+  // Each box ticked stores its key at once.
+  const auto tick = [&](int id, const wchar_t* key, const wchar_t* value, const char* what) {
+    PostMessageW(GetDlgItem(box, id), BM_CLICK, 0, 0);
+    expectSetting(ctx, key, value, what);
+  };
+  tick(kFindId, kFindKey, L"True", "ticking finding again");
+  tick(kSkipId, kSkipKey, L"True", "ticking skipping");
+  tick(kKeepDisplayId, kKeepDisplayKey, L"True", "ticking keeping the display on");
+  tick(kHoursId, kHoursKey, L"08:00-18:00", "ticking the switching hours");
   ctx.check(tabOrder(7) == std::vector<int>{kResumeId, kFindId, kSkipId, kKeepDisplayId, kHoursId,
                                             kFromId, kToId},
             "the times are not in the tab order once the hours are ticked");
   SendMessageTimeoutW(GetDlgItem(box, kFromId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"07:30"),
                       SMTO_ABORTIFHUNG, 5000, &result);
   expectSetting(ctx, kHoursKey, L"07:30-18:00", "typing 07:30");
-  PostMessageW(GetDlgItem(box, kFirstDayId + 6), BM_CLICK, 0, 0);
-  expectSetting(ctx, kDaysKey, L"Monday,Tuesday,Wednesday,Thursday,Friday,Saturday",
-                "unticking Sunday");
-  PostMessageW(GetDlgItem(box, kLogInsteadId), BM_CLICK, 0, 0);
-  expectSetting(ctx, kLogInsteadKey, L"True", "ticking the log instead of boxes");
-  PostMessageW(GetDlgItem(box, kLogSwitchesId), BM_CLICK, 0, 0);
-  expectSetting(ctx, kLogSwitchesKey, L"True", "ticking logging every switch");
-  PostMessageW(GetDlgItem(box, kEachDisplayId), BM_CLICK, 0, 0);
-  expectSetting(ctx, kEachDisplayKey, L"True", "ticking switching each display on its own");
+  tick(kFirstDayId + 6, kDaysKey, L"Monday,Tuesday,Wednesday,Thursday,Friday,Saturday",
+       "unticking Sunday");
+  tick(kLogInsteadId, kLogInsteadKey, L"True", "ticking the log instead of boxes");
+  tick(kLogSwitchesId, kLogSwitchesKey, L"True", "ticking logging every switch");
+  tick(kEachDisplayId, kEachDisplayKey, L"True", "ticking switching each display on its own");
   // With every control in use, for a look at the layout.
   screenshot(ctx, *s);
   closeWithKey(ctx, box, VK_ESCAPE, "Escape");
